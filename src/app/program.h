@@ -1,0 +1,30 @@
+// Program start: module start-ups in their order, the command line, and the run.
+#pragma once
+#include <string>
+
+namespace app {
+
+struct Options {
+  bool headless = false;
+  int width = 1024;
+  int height = 768;
+  bool keys_given = false;
+  std::string keys;
+  std::string screenshot;
+  std::string drawing;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the command line. False with `error` set on a usage error.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+std::string UsageText();
+
+// Every module's start-up, in the order the modules depend on each other.
+void StartProgram();
+
+// The interactive run: opens the graphics and runs until the program ends (by throwing
+// platform::ProgramEnd or platform::RunTimeFailure).
+[[noreturn]] void RunProgram(const Options& options);
+
+}  // namespace app

@@ -1,0 +1,304 @@
+#include "graphics/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "graphics/driver.h"
+#include "platform/errors.h"
+#include "platform/headless.h"
+#include "platform/text.h"
+
+namespace graphics {
+
+const std::array<ExtendedKeyRow, 18> ExtendedKeyTable = {{
+    {37, 0, 0, 75},  {39, 0, 0, 77},  {38, 0, 0, 72},  {40, 0, 0, 80},  {37, 1, 0, 115},
+    {39, 1, 0, 116}, {38, 1, 0, 141}, {40, 1, 0, 145}, {37, 0, 1, 155}, {39, 0, 1, 157},
+    {38, 0, 1, 152}, {40, 0, 1, 160}, {33, 0, 0, 73},  {34, 0, 0, 81},  {36, 0, 0, 71},
+    {35, 0, 0, 79},  {36, 1, 0, 119}, {35, 1, 0, 117},
+}};
+
+const platform::WindowBackend* Backend = &platform::HeadlessBackend;
+bool WindowCreated = false;
+std::array<std::uint8_t, kKeyQueueSize> KeyQueue{};
+std::int32_t KeyCount = 0;
+MouseStateRec MouseState;
+std::int32_t MouseButton = 0;
+std::string WindowTitle;
+int ShowState = 0;
+namespace {
+void EmptyPaint() {}
+}  // namespace
+constinit platform::Hook<void()> PaintHook = EmptyPaint;
+std::uint64_t RepaintCount = 0;
+std::uint64_t PressCount = 0;
+std::uint64_t FrameCount = 0;
+int PointerScreenX = 0;
+int PointerScreenY = 0;
+bool RepaintSuspended = false;
+
+namespace {
+
+bool g_repaint_pending = false;
+unsigned g_poll_calls = 0;
+std::uint64_t g_last_pump_ms = 0;
+std::uint64_t g_last_show_ms = 0;
+FILE* g_keylog = nullptr;
+bool g_keylog_checked = false;
+
+// Cyrillic letter (CP866, upper or lower case) to the Latin key on the same key cap.
+constexpr std::uint8_t kRussianKeyCap[32] = {
+    // А    Б    В    Г    Д    Е    Ж    З    И    Й    К    Л    М    Н    О    П
+    'F', 0, 'D', 'U', 'L', 'T', 0, 'P', 'B', 'Q', 'R', 'K', 'V', 'Y', 'J', 'G',
+    // Р    С    Т    У    Ф    Х    Ц    Ч    Ш    Щ    Ъ    Ы    Ь    Э    Ю    Я
+    'H', 'C', 'N', 'E', 'A', '[', 'W', 'X', 'I', 'O', ']', 'S', 'M', 0, 0, 'Z'};
+
+}  // namespace
+
+void KeyLog(const std::string& line) {
+  if (!g_keylog_checked) {
+    g_keylog_checked = true;
+    if (const char* path = std::getenv("UGFVIEW_KEYLOG"); path && *path)
+      g_keylog = std::fopen(path, "a");
+  }
+  if (g_keylog) {
+    std::fputs(line.c_str(), g_keylog);
+    std::fputc('\n', g_keylog);
+    std::fflush(g_keylog);
+  }
+}
+
+void WindowStartUp() {
+  WindowCreated = false;
+  KeyQueue.fill(0);
+  KeyCount = 0;
+  MouseState = {};
+  MouseButton = 0;
+  RepaintCount = PressCount = FrameCount = 0;
+  PointerScreenX = PointerScreenY = 0;
+  RepaintSuspended = false;
+  g_repaint_pending = false;
+  g_poll_calls = 0;
+  g_last_pump_ms = g_last_show_ms = 0;
+  RegisterWindowClass();
+  WindowTitle = platform::Utf8ToCp1251("САПР ");
+  ShowState = 3;  // maximised
+}
+
+void SelectBackend(const platform::WindowBackend* backend) { Backend = backend; }
+
+void RegisterWindowClass() { PaintHook = EmptyPaint; }
+
+bool CreateMainWindow() {
+  if (WindowCreated) return true;
+  int w = 0, h = 0;
+  if (!Backend->Open(platform::Cp1251ToUtf8(WindowTitle), WindowProc, &w, &h)) return false;
+  ResizeFramebuffer(w, h);
+  WindowCreated = true;
+  return true;
+}
+
+void CloseMainWindow() {
+  if (WindowCreated) {
+    WindowCreated = false;
+    Backend->Close();
+  }
+  throw platform::ProgramEnd{0};
+}
+
+void PushKey(std::uint8_t code) {
+  if (KeyCount < kKeyQueueSize) {
+    KeyQueue[KeyCount++] = code;
+  } else {
+    // Full: the oldest entry gives way, never the new one.
+    for (int i = 1; i < kKeyQueueSize; ++i) KeyQueue[i - 1] = KeyQueue[i];
+    KeyQueue[kKeyQueueSize - 1] = code;
+  }
+  KeyLog("queued " + std::to_string(code));
+}
+
+bool RemoveQueuedKey(std::uint8_t code) {
+  for (int i = KeyCount - 1; i >= 0; --i) {
+    if (KeyQueue[i] == code) {
+      for (int j = i + 1; j < KeyCount; ++j) KeyQueue[j - 1] = KeyQueue[j];
+      --KeyCount;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::uint8_t PopKey() {
+  const std::uint8_t code = KeyQueue[0];
+  for (int i = 1; i < KeyCount; ++i) KeyQueue[i - 1] = KeyQueue[i];
+  --KeyCount;
+  return code;
+}
+
+namespace {
+
+void SetMouseFromEvent(const platform::Event& e) {
+  // The position word carries each coordinate as an unsigned 16-bit value.
+  MouseState.x = e.x & 0xFFFF;
+  MouseState.y = e.y & 0xFFFF;
+  int ox = 0, oy = 0;
+  Backend->ClientOrigin(&ox, &oy);
+  PointerScreenX = ox + e.x;
+  PointerScreenY = oy + e.y;
+}
+
+void LogMouse() {
+  KeyLog("mouse " + std::to_string(MouseState.x) + " " + std::to_string(MouseState.y) + " " +
+         std::to_string(MouseButton));
+}
+
+void AskToQuit() {
+  const std::string text = std::string(18, ' ') + "Закончить работу?";
+  const bool yes = Backend->AskQuit("Exit", text);
+  KeyLog(yes ? "close yes" : "close no");
+  if (yes) CloseMainWindow();
+}
+
+}  // namespace
+
+void WindowProc(const platform::Event& e) {
+  using platform::EventKind;
+  switch (e.kind) {
+    case EventKind::kKeyDown: {
+      const int vk = e.vk & 0xFF;
+      const int ctrl = e.ctrl ? 1 : 0;
+      const int shift = e.shift ? 1 : 0;
+      for (const auto& row : ExtendedKeyTable) {
+        if (row.vk == vk && row.ctrl == ctrl && row.shift == shift) {
+          PushKey(0);
+          PushKey(row.code);
+          break;
+        }
+      }
+      break;
+    }
+    case EventKind::kChar:
+      PushKey(e.ch);
+      break;
+    case EventKind::kMouseMove:
+      SetMouseFromEvent(e);
+      MouseButton = 0;
+      LogMouse();
+      break;
+    case EventKind::kLeftDown:
+      SetMouseFromEvent(e);
+      MouseButton = 1;
+      ++PressCount;
+      LogMouse();
+      PushKey(32);
+      break;
+    case EventKind::kRightDown:
+      SetMouseFromEvent(e);
+      MouseButton = 2;
+      ++PressCount;
+      LogMouse();
+      PushKey(13);
+      break;
+    case EventKind::kMiddleDown:
+      // Only the middle button alone: no other button and no modifier held.
+      if ((e.buttons & 0xFFFF) == platform::kMkMButton) PushKey(66);
+      break;
+    case EventKind::kWheel:
+      if (e.delta > 0) {
+        PushKey(0);
+        PushKey(81);
+      } else if (e.delta < 0) {
+        PushKey(0);
+        PushKey(73);
+      }
+      break;
+    case EventKind::kSize:
+      if (e.w > 0 && e.h > 0) {
+        ResizeFramebuffer(e.w, e.h);
+        KeyLog("size " + std::to_string(e.w) + " " + std::to_string(e.h));
+        g_repaint_pending = true;
+      }
+      break;
+    case EventKind::kClose:
+      AskToQuit();
+      break;
+    case EventKind::kExpose:
+      ShowFramebuffer();
+      break;
+    case EventKind::kShot:
+      WriteScreenshot(e.text);
+      break;
+  }
+}
+
+void RunPendingRepaint() {
+  if (!g_repaint_pending || RepaintSuspended) return;
+  g_repaint_pending = false;
+  ++RepaintCount;
+  PaintHook();
+}
+
+void ShowFramebuffer() {
+  Backend->Present(Screen.pixels.data(), Screen.width, Screen.height);
+  g_last_show_ms = Backend->NowMs();
+  ++FrameCount;
+  KeyLog("frame " + std::to_string(FrameCount));
+}
+
+void ShowFramebufferThrottled() {
+  if (Backend->NowMs() - g_last_show_ms >= 16) ShowFramebuffer();
+}
+
+bool PumpMessages() {
+  Backend->Poll();
+  g_last_pump_ms = Backend->NowMs();
+  RunPendingRepaint();
+  ShowFramebufferThrottled();
+  return KeyCount > 0;
+}
+
+bool WindowKeyAvailable() {
+  if (KeyCount > 0) return true;
+  // Reading the clock costs more than a replay step: look at it only now and then.
+  if ((++g_poll_calls & 255u) != 0) return false;
+  if (Backend->NowMs() - g_last_pump_ms < 2) return false;
+  return PumpMessages();
+}
+
+std::uint8_t WindowReadRawKey() {
+  if (!PumpMessages()) {
+    ShowFramebuffer();
+    while (KeyCount == 0) {
+      Backend->WaitInput(10);
+      RunPendingRepaint();
+      if (KeyCount == 0) ShowFramebufferThrottled();
+    }
+  }
+  const std::uint8_t code = PopKey();
+  KeyLog("read " + std::to_string(code));
+  return code;
+}
+
+std::uint8_t TranslateCommandKey(std::uint8_t b) {
+  // Code page 1251 to 866 (Ё and ё stay as they are).
+  if (b >= 0xF0) {
+    b = static_cast<std::uint8_t>(b - 0x10);
+  } else if (b >= 0xC0) {
+    b = static_cast<std::uint8_t>(b - 0x40);
+  }
+  // Russian letter to the Latin letter on the same key.
+  int letter = -1;
+  if (b >= 0x80 && b <= 0x9F) letter = b - 0x80;       // А..Я
+  else if (b >= 0xA0 && b <= 0xAF) letter = b - 0xA0;  // а..п
+  else if (b >= 0xE0 && b <= 0xEF) letter = b - 0xE0 + 16;  // р..я
+  if (letter >= 0 && kRussianKeyCap[letter] != 0) return kRussianKeyCap[letter];
+  return b;
+}
+
+std::uint8_t WindowReadCommandKey() { return TranslateCommandKey(WindowReadRawKey()); }
+
+bool YieldTick() {
+  Backend->Sleep(1);
+  return true;
+}
+
+}  // namespace graphics

@@ -1,0 +1,80 @@
+// The window, its events, the key queue and the quit question. The window procedure is
+// the same for every backend; backends only turn their events into platform::Events.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/backend.h"
+
+#include "platform/hook.h"
+
+namespace graphics {
+
+struct ExtendedKeyRow {
+  std::uint8_t vk;
+  std::uint8_t ctrl;
+  std::uint8_t shift;
+  std::uint8_t code;
+};
+extern const std::array<ExtendedKeyRow, 18> ExtendedKeyTable;
+
+inline constexpr int kKeyQueueSize = 64;
+
+struct MouseStateRec {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+extern const platform::WindowBackend* Backend;
+extern bool WindowCreated;
+extern std::array<std::uint8_t, kKeyQueueSize> KeyQueue;
+extern std::int32_t KeyCount;
+extern MouseStateRec MouseState;
+extern std::int32_t MouseButton;
+extern std::string WindowTitle;  // code page 1251
+extern int ShowState;
+extern platform::Hook<void()> PaintHook;
+
+// Counters the cursor loop and the tests read.
+extern std::uint64_t RepaintCount;  // PaintHook calls
+extern std::uint64_t PressCount;    // left and right presses
+extern std::uint64_t FrameCount;    // shows of the framebuffer
+
+// Pointer model: screen position of the last mouse move or SetMousePos, whichever came later.
+extern int PointerScreenX;
+extern int PointerScreenY;
+
+// While set, a size change waits with its repaint (print runs).
+extern bool RepaintSuspended;
+
+void WindowStartUp();
+void SelectBackend(const platform::WindowBackend* backend);
+void RegisterWindowClass();
+// Creates the window once. False when the backend cannot open one.
+bool CreateMainWindow();
+[[noreturn]] void CloseMainWindow();
+
+void PushKey(std::uint8_t code);
+// Removes the newest queued entry equal to `code` (a click the cursor loop took itself).
+bool RemoveQueuedKey(std::uint8_t code);
+std::uint8_t PopKey();
+
+void WindowProc(const platform::Event& event);
+bool PumpMessages();
+// KeyAvailable's implementation: cheap when called in a tight loop.
+bool WindowKeyAvailable();
+std::uint8_t WindowReadRawKey();
+std::uint8_t WindowReadCommandKey();
+std::uint8_t TranslateCommandKey(std::uint8_t code);
+bool YieldTick();
+
+// Shows the framebuffer now / only when 16 ms have passed since the last show.
+void ShowFramebuffer();
+void ShowFramebufferThrottled();
+// Runs a size change's repaint if one is waiting.
+void RunPendingRepaint();
+
+void KeyLog(const std::string& line);
+
+}  // namespace graphics

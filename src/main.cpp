@@ -1,0 +1,80 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/program.h"
+#include "graphics/driver.h"
+#include "graphics/window.h"
+#include "platform/errors.h"
+#include "platform/headless.h"
+#include "platform/key_script.h"
+#include "platform/sdl_backend.h"
+
+namespace {
+
+// Paths from the command line are taken against the start directory, before anything
+// changes the current directory.
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char buf[4096];
+  if (getcwd(buf, sizeof buf) == nullptr) return path;
+  return std::string(buf) + "/" + path;
+}
+
+void WriteScreenshot(const std::string& path) {
+  if (path.empty() || graphics::Screen.width <= 0) return;
+  if (!graphics::WriteScreenshot(path))
+    std::fprintf(stderr, "ugfview: cannot write screenshot %s\n", path.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  app::Options options;
+  std::string error;
+  if (!app::ParseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "ugfview: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(app::UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("ugfview 2.2");
+    return 0;
+  }
+  options.screenshot = Absolute(options.screenshot);
+  options.drawing = Absolute(options.drawing);
+
+  if (options.headless) {
+    platform::KeyScript script;
+    if (!platform::ParseKeyScript(options.keys, script, error)) {
+      std::fprintf(stderr, "ugfview: %s\n", error.c_str());
+      return 2;
+    }
+    platform::ConfigureHeadless(options.width, options.height, std::move(script));
+  }
+
+  int status = 0;
+  try {
+    app::StartProgram();
+    graphics::SelectBackend(options.headless ? &platform::HeadlessBackend : &platform::SdlBackend);
+    app::RunProgram(options);
+  } catch (const platform::ProgramEnd& end) {
+    status = end.status;
+  } catch (const platform::RunTimeFailure& failure) {
+    std::fprintf(stderr, "%s\n", failure.ReportLine().c_str());
+    std::fprintf(stderr, "%s\n", failure.DetailLine().c_str());
+    status = failure.code();
+  } catch (const platform::NoWindow& no) {
+    std::fprintf(stderr,
+                 "ugfview: cannot open a window (%s); set DISPLAY or WAYLAND_DISPLAY, or run "
+                 "headless: ugfview --headless --keys SCRIPT --screenshot FILE.png\n",
+                 no.reason.c_str());
+    return 1;
+  }
+  WriteScreenshot(options.screenshot);
+  return status;
+}

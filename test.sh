@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test: release unit tests, the sanitizer
+# build, the real-window (Xvfb) tests and, when there are fuzz targets, a bounded fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")"
+start=$SECONDS
+stage() { echo "=== [$((SECONDS - start)) s] $*"; }
+
+stage "dependencies"
+tools/deps.sh
+
+stage "release build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j2
+stage "release unit and headless tests"
+ctest --test-dir build -j2 --output-on-failure -LE x11
+
+stage "sanitizer build (address + undefined)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DUGF_SANITIZE=ON -DUGF_BENCH=OFF >/dev/null
+cmake --build build-asan -j2 --target unit_tests ugfview
+stage "sanitizer unit and headless tests"
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure -LE x11
+
+stage "real-window tests (Xvfb, xdotool)"
+ctest --test-dir build --output-on-failure -L x11
+
+stage "done"
