@@ -260,28 +260,57 @@ void Interior(i64 a1, i64 b1, i64 a2, i64 b2, bool xmajor, const Writer& write) 
   const i64 minor_hi = xmajor ? g_clip.y1 - 1 : g_clip.x1 - 1;
   const i64 start = std::max(a1 + 1, lo);
   const i64 end = std::min(a2 - 1, hi);
-  if (start > end) return;
+  if (start > end || minor_hi < minor_lo) return;
   const u64 d = static_cast<u64>(a2 - a1);
-  const bool neg = b2 < b1;
-  const u64 ad = neg ? static_cast<u64>(b1 - b2) : static_cast<u64>(b2 - b1);
+  const i64 s = b2 < b1 ? -1 : 1;
+  const u64 ad = b2 < b1 ? static_cast<u64>(b1 - b2) : static_cast<u64>(b2 - b1);
   i64 k = start - a1;
-  const unsigned __int128 n = static_cast<unsigned __int128>(k) * ad;
-  u64 q = static_cast<u64>(n / d);
-  u64 r = static_cast<u64>(n % d);
-  const std::size_t stride = static_cast<std::size_t>(Screen.width);
+  // Quotient and remainder of k·ad/d where the walk starts; then one step per pixel.
+  u64 q, r;
+  if (static_cast<u64>(k) < (u64{1} << 31) && ad < (u64{1} << 32)) {
+    const u64 n = static_cast<u64>(k) * ad;
+    q = n / d;
+    r = n % d;
+  } else {
+    const unsigned __int128 n = static_cast<unsigned __int128>(k) * ad;
+    q = static_cast<u64>(n / d);
+    r = static_cast<u64>(n % d);
+  }
+  i64 b = b1 + s * static_cast<i64>(q);
+  const i64 stride = Screen.width;
+  const i64 major_step = xmajor ? 1 : stride;
+  const i64 minor_step = xmajor ? s * stride : s;
+  const u64 span = static_cast<u64>(minor_hi - minor_lo);
   std::uint32_t* const base = Screen.pixels.data();
+  // Index of (a, b); only used while b lies inside the clip box.
+  i64 idx = xmajor ? b * stride + start : start * stride + b;
+  // The minor coordinate moves monotonically from b1 to b2: when both lie inside the clip
+  // box, so does every pixel, and the test can go.
+  const bool inside = static_cast<u64>(b1 - minor_lo) <= span && static_cast<u64>(b2 - minor_lo) <= span;
+  if (inside) {
+    const Writer w = write;  // a local copy keeps the colour in a register
+    // e is r - d, below zero; a step that reaches zero or more moves the minor axis. Masks,
+    // not branches: the carry of a line of any slope is unpredictable.
+    i64 e = static_cast<i64>(r) - static_cast<i64>(d);
+    const i64 sad = static_cast<i64>(ad), sd = static_cast<i64>(d);
+    for (i64 a = start; a <= end; ++a, ++k) {
+      w(base[idx], k);
+      e += sad;
+      const i64 step = ~(e >> 63);  // all ones when e reached zero or more
+      idx += major_step + (minor_step & step);
+      e -= sd & step;
+    }
+    return;
+  }
   for (i64 a = start; a <= end; ++a, ++k) {
-    const i64 b = neg ? b1 - static_cast<i64>(q) : b1 + static_cast<i64>(q);
-    if (b >= minor_lo && b <= minor_hi) {
-      const std::size_t idx = xmajor ? static_cast<std::size_t>(b) * stride + static_cast<std::size_t>(a)
-                                     : static_cast<std::size_t>(a) * stride + static_cast<std::size_t>(b);
-      write(base[idx], k);
-    }
+    if (static_cast<u64>(b - minor_lo) <= span) write(base[idx], k);
+    idx += major_step;
+    // Branch-free step: the carry is as good as random for lines of any slope.
     r += ad;
-    if (r >= d) {
-      r -= d;
-      ++q;
-    }
+    const i64 carry = -static_cast<i64>(r >= d);
+    r -= d & static_cast<u64>(carry);
+    b += s & carry;
+    idx += minor_step & carry;
   }
 }
 

@@ -279,12 +279,11 @@ std::uint8_t WindowReadRawKey() {
 }
 
 std::uint8_t TranslateCommandKey(std::uint8_t b) {
-  // Code page 1251 to 866 (Ё and ё stay as they are).
-  if (b >= 0xF0) {
-    b = static_cast<std::uint8_t>(b - 0x10);
-  } else if (b >= 0xC0) {
-    b = static_cast<std::uint8_t>(b - 0x40);
-  }
+  // Code page 1251 to 866 (Ё and ё stay as they are). Only the bytes converted here are
+  // letters; CP1251 symbols (Ё at 0xA8, „ at 0x84, ...) must not be read as the CP866
+  // letters that share their codes, or the Ё key would act as 'B'.
+  if (b < 0xC0) return b;
+  b = static_cast<std::uint8_t>(b >= 0xF0 ? b - 0x10 : b - 0x40);
   // Russian letter to the Latin letter on the same key.
   int letter = -1;
   if (b >= 0x80 && b <= 0x9F) letter = b - 0x80;       // А..Я
