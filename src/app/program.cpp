@@ -4,9 +4,12 @@
 #include <cstring>
 
 #include "app/test_card.h"
+#include "dialogs/stroke_font.h"
+#include "dialogs/text_area.h"
 #include "graphics/driver.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
+#include "view/view_state.h"
 
 namespace app {
 
@@ -88,6 +91,10 @@ void StartProgram() {
   graphics::WindowStartUp();
   graphics::DriverStartUp();
   graphics::MouseStartUp();
+  dialogs::StrokeFontStartUp();
+  dialogs::TextAreaStartUp();
+  view::TransformsStartUp();
+  graphics::ViewStartProc = view::ResetViewWindow;
 }
 
 void RunProgram(const Options&) {

@@ -184,8 +184,11 @@ TEST_F(DriverTest, ViewportShowsRightMinusLeftColumns) {
 }
 
 TEST_F(DriverTest, NothingIsPlottedBeforePixelOutputIsEnabled) {
-  app::StartProgram();
   OpenHeadless(100, 100);
+  graphics::SetViewport(0, 0, 100, 100);
+  graphics::SetDrawColor(0);
+  graphics::ClearViewport();
+  graphics::DisablePixelOutput();
   graphics::SetDrawColor(15);
   graphics::DrawLine(0, 5, 50, 5);
   graphics::MoveToPoint(3, 3);

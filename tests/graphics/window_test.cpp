@@ -180,12 +180,12 @@ TEST_F(WindowTest, ResizeRepaintsOnceForTheFinalSize) {
   static int paints = 0;
   static int last_w = 0;
   paints = 0;
-  graphics::RedrawProc = [] {
+  OpenHeadless(640, 480, "{resize 800 600}{resize 900 700}k{shot resized.png}");
+  graphics::PaintHook = [] {
     ++paints;
     last_w = graphics::GetMaxX();
   };
-  OpenHeadless(640, 480, "{resize 800 600}{resize 900 700}k{shot resized.png}");
-  const int after_open = paints;  // the opening paints once with the redraw not yet bound
+  const int after_open = paints;
   EXPECT_EQ(graphics::ReadRawKey(), 'k');
   EXPECT_EQ(paints, after_open + 1);
   EXPECT_EQ(last_w, 900);

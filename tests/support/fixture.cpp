@@ -40,6 +40,7 @@ void ProgramTest::TearDown() {
 }
 
 void ProgramTest::OpenHeadless(int width, int height, const std::string& script) {
+  app::StartProgram();
   platform::KeyScript ks;
   std::string error;
   ASSERT_TRUE(platform::ParseKeyScript(script, ks, error)) << error;

@@ -1,0 +1,21 @@
+// Number input fields: one prompt row with the current value and a typed new value.
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace dialogs {
+
+// The letter variables A..Z a number entry may name; nothing assigns them.
+extern std::array<float, 26> LetterVariables;
+
+// result: 1 a number was stored, 0 empty entry (value kept), -1 cancelled (value kept).
+void EditReal(std::string_view prompt, float& value, int& result);
+void EditInteger(std::string_view prompt, int& value, int& result);
+std::string FormatNumber(float x, int width, int decimals);
+// The field's parser: false for an empty text, else the number (characters after it ignored).
+bool ParseNumberText(std::string_view text, float& value);
+
+void NumberFieldStartUp();
+
+}  // namespace dialogs

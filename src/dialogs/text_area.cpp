@@ -1,0 +1,101 @@
+#include "dialogs/text_area.h"
+
+#include <array>
+#include <string>
+
+#include "dialogs/stroke_font.h"
+#include "graphics/driver.h"
+#include "view/view_state.h"
+
+namespace dialogs {
+
+int ScreenScheme = 0;
+int MarkColour = 15;
+int MarkNumber = 0;
+int FrameColour = 9;
+
+void TextAreaStartUp() {
+  ScreenScheme = 0;
+  MarkColour = 15;
+  MarkNumber = 0;
+  FrameColour = 9;
+}
+
+int RowBaseline(int row) { return (RowPitch + 1) * row + RowPitch; }
+
+void FillRect(int x1, int y1, int x2, int y2) {
+  const std::array<graphics::PolyPoint, 5> p = {{{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}}};
+  graphics::SetDrawColor(TextBackColour);
+  graphics::FillPolygon(-4, p.data());
+  graphics::SetDrawColor(TextColour);
+}
+
+void ClearTextArea() {
+  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  graphics::ClearViewport();
+  FillRect(0, 0, view::ClientWidth, view::ClientHeight - view::DrawAreaHeight);
+}
+
+void ShowMessage(int row, std::string_view text) {
+  const std::string t = SelectLanguageText(text);
+  if (row == 0) ClearTextArea();
+  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  graphics::SetDrawColor(TextColour);
+  DrawTextRun(t, 1, RowBaseline(row), CharHeight, CharWidth);
+  SetInnerDrawViewport();
+}
+
+void SetDrawViewport() {
+  graphics::SetViewport(view::ViewportLeft, view::ViewportTop, view::ViewportLeft + view::ViewportWidth,
+                        view::ViewportTop + view::ViewportHeight - 1);
+}
+
+void SetInnerDrawViewport() {
+  const int m = view::ViewMargin;
+  graphics::SetViewport(view::ViewportLeft + m, view::ViewportTop + m,
+                        view::ViewportLeft + view::ViewportWidth - m,
+                        view::ViewportTop + view::ViewportHeight - m);
+}
+
+void LayoutScreen() {
+  graphics::EnablePixelOutput();
+  view::ClientWidth = graphics::GetMaxX();
+  view::ClientHeight = graphics::GetMaxY();
+  view::DrawAreaHeight = view::ClientHeight - TextAreaHeight;
+  view::ViewportLeft = view::ViewportTop = 0;
+  view::ViewportWidth = view::ClientWidth;
+  view::ViewportHeight = view::DrawAreaHeight;
+  view::ScreenCentreX = view::ViewportWidth / 2 - view::ViewMargin;
+  view::ScreenCentreY = view::ViewportHeight / 2 - view::ViewMargin;
+  SetDrawViewport();
+  graphics::SetBackgroundScheme(ScreenScheme);
+  graphics::ClearViewport();
+  graphics::ClearDepth();
+  graphics::SetDrawColor(FrameColour);
+  graphics::SetLineStyle(0, 0, 3);
+  graphics::MoveToPoint(0, 0);
+  graphics::LineToPoint(view::ViewportWidth - 2, 0);
+  graphics::LineToPoint(view::ViewportWidth - 2, view::ViewportHeight - 3);
+  graphics::LineToPoint(0, view::ViewportHeight - 3);
+  graphics::LineToPoint(0, 0);
+  graphics::SetLineStyle(0, 0, 1);
+  SetInnerDrawViewport();
+  DrawCornerMark();
+}
+
+void DrawCornerMark() {
+  const int m = view::ViewMargin;
+  // Both ends of each line belong to the strip.
+  auto strip = [](int x0, int x1, int y) {
+    graphics::MoveToPoint(x0, y);
+    graphics::LineToPoint(x1, y);
+  };
+  graphics::SetDrawColor(0);
+  for (int y = m + 1; y <= m + 9; ++y) strip(m + 1, m + 24, y);
+  graphics::SetDrawColor(MarkColour);
+  for (int y = m + 1; y <= m + 8; ++y) strip(m + 1, m + 7, y);
+  graphics::SetDrawColor(15);
+  DrawTextRun(std::to_string(MarkNumber), m + CharHeight + 1, m + CharHeight + 1, CharHeight, CharHeight);
+}
+
+}  // namespace dialogs

@@ -1,0 +1,25 @@
+// The text area (four rows at the bottom of the window), messages and the screen layout.
+#pragma once
+#include <string_view>
+
+namespace dialogs {
+
+extern int ScreenScheme;  // background scheme chosen by the user, 0..4
+extern int MarkColour;
+extern int MarkNumber;
+// Colour of the drawing area's frame; 9 at start.
+extern int FrameColour;
+
+void TextAreaStartUp();
+void ShowMessage(int row, std::string_view text);
+void ClearTextArea();
+void FillRect(int x1, int y1, int x2, int y2);
+void SetDrawViewport();
+void SetInnerDrawViewport();
+void LayoutScreen();
+void DrawCornerMark();
+
+// Baseline of text row r (0..3), from the top of the text area.
+int RowBaseline(int row);
+
+}  // namespace dialogs
