@@ -428,6 +428,7 @@ void FillRectClient(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t colour) {
 }
 
 void WinClearViewport() {
+  FrameDirty = true;
   const i64 l = Viewport.left, t = Viewport.top, r = Viewport.right, b = Viewport.bottom;
   if (r <= l || b <= t) return;
   FillRectClient(l, t, r, b, SchemeBrushColour(BackgroundScheme));
@@ -473,11 +474,13 @@ void WinSetXorMode(std::int16_t flag) { XorMode = flag; }
 void WinSetLineStyle(int style, int, int) { LineStyle = static_cast<std::int16_t>(style); }
 
 void WinDrawLine(int x1, int y1, int x2, int y2) {
+  FrameDirty = true;
   const i64 ox = Viewport.origin_x, oy = Viewport.origin_y;
   DrawLineClient(x1 + ox, y1 + oy, x2 + ox, y2 + oy);
 }
 
 void WinMoveToPoint(int x, int y) {
+  FrameDirty = true;
   Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, DrawColorRGB);
   CurrentPoint = {x, y};
 }
@@ -489,6 +492,7 @@ void WinLineToPoint(int x, int y) {
 }
 
 void WinPutPixel(int x, int y, int index) {
+  FrameDirty = true;
   Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y,
        Palette[static_cast<std::size_t>(ValidColourIndex(index))]);
 }
@@ -592,6 +596,7 @@ void ScanFill(int count, const PolyPoint* pts) {
 }
 
 void WinFillPolygon(int count, const PolyPoint* points) {
+  FrameDirty = true;
   if (count == 0 || points == nullptr) return;
   if (count < 0) {
     FillBlankPolygon(std::min(-count, 100), points);
@@ -733,6 +738,7 @@ void ResizeFramebuffer(int width, int height) {
     std::copy_n(Screen.pixels.begin() + static_cast<std::ptrdiff_t>(y) * Screen.width, w,
                 next.begin() + static_cast<std::ptrdiff_t>(y) * width);
   Screen.pixels = std::move(next);
+  FrameDirty = true;
   Screen.width = width;
   Screen.height = height;
   UpdateClip();

@@ -35,6 +35,7 @@ std::uint64_t FrameCount = 0;
 int PointerScreenX = 0;
 int PointerScreenY = 0;
 bool RepaintSuspended = false;
+bool FrameDirty = true;
 
 namespace {
 
@@ -238,6 +239,7 @@ void RunPendingRepaint() {
 }
 
 void ShowFramebuffer() {
+  FrameDirty = false;
   Backend->Present(Screen.pixels.data(), Screen.width, Screen.height);
   g_last_show_ms = Backend->NowMs();
   ++FrameCount;
@@ -245,7 +247,7 @@ void ShowFramebuffer() {
 }
 
 void ShowFramebufferThrottled() {
-  if (Backend->NowMs() - g_last_show_ms >= 16) ShowFramebuffer();
+  if (FrameDirty && Backend->NowMs() - g_last_show_ms >= 16) ShowFramebuffer();
 }
 
 bool PumpMessages() {

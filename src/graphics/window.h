@@ -45,6 +45,9 @@ extern std::uint64_t FrameCount;    // shows of the framebuffer
 extern int PointerScreenX;
 extern int PointerScreenY;
 
+// Set by every drawing operation; a waiting key read shows the framebuffer only then.
+extern bool FrameDirty;
+
 // While set, a size change waits with its repaint (print runs).
 extern bool RepaintSuspended;
 

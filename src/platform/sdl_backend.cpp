@@ -13,6 +13,11 @@ namespace {
 SDL_Window* g_window = nullptr;
 SDL_Cursor* g_cursor = nullptr;
 EventSink g_sink = nullptr;
+// Modifiers and buttons as of the last event translated. SDL_GetModState and
+// SDL_GetMouseState already count events still waiting in the queue, so a quick middle click
+// would read as released, and a letter typed ahead of a Ctrl press would be taken for Ctrl+key.
+Uint16 g_mods = 0;
+Uint32 g_buttons = 0;
 
 int VirtualKey(SDL_Keycode sym) {
   switch (sym) {
@@ -43,23 +48,29 @@ void SendChar(unsigned char c) {
   Send(e);
 }
 
+Uint32 ButtonBit(Uint8 button) {
+  return button >= 1 && button <= 31 ? SDL_BUTTON(button) : 0;
+}
+
 int ButtonFlags() {
-  const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
-  const SDL_Keymod mod = SDL_GetModState();
   int flags = 0;
-  if (b & SDL_BUTTON_LMASK) flags |= kMkLButton;
-  if (b & SDL_BUTTON_RMASK) flags |= kMkRButton;
-  if (b & SDL_BUTTON_MMASK) flags |= kMkMButton;
-  if (mod & KMOD_SHIFT) flags |= kMkShift;
-  if (mod & KMOD_CTRL) flags |= kMkControl;
+  if (g_buttons & SDL_BUTTON_LMASK) flags |= kMkLButton;
+  if (g_buttons & SDL_BUTTON_RMASK) flags |= kMkRButton;
+  if (g_buttons & SDL_BUTTON_MMASK) flags |= kMkMButton;
+  if (g_mods & KMOD_SHIFT) flags |= kMkShift;
+  if (g_mods & KMOD_CTRL) flags |= kMkControl;
   return flags;
 }
 
 void Translate(const SDL_Event& ev) {
   switch (ev.type) {
+    case SDL_KEYUP:
+      g_mods = ev.key.keysym.mod;
+      return;
     case SDL_KEYDOWN: {
       const SDL_Keycode sym = ev.key.keysym.sym;
       const Uint16 mod = ev.key.keysym.mod;
+      g_mods = mod;
       if (const int vk = VirtualKey(sym)) {
         Event e;
         e.kind = EventKind::kKeyDown;
@@ -84,7 +95,7 @@ void Translate(const SDL_Event& ev) {
     }
     case SDL_TEXTINPUT: {
       // Alt+letter is a menu shortcut on other systems, not text; Ctrl+letter was sent above.
-      if (SDL_GetModState() & (KMOD_ALT | KMOD_CTRL)) return;
+      if (g_mods & (KMOD_ALT | KMOD_CTRL)) return;
       for (const char c : Utf8ToCp1251(ev.text.text)) SendChar(static_cast<unsigned char>(c));
       return;
     }
@@ -96,7 +107,11 @@ void Translate(const SDL_Event& ev) {
       Send(e);
       return;
     }
+    case SDL_MOUSEBUTTONUP:
+      g_buttons &= ~ButtonBit(ev.button.button);
+      return;
     case SDL_MOUSEBUTTONDOWN: {
+      g_buttons |= ButtonBit(ev.button.button);
       Event e;
       e.x = ev.button.x;
       e.y = ev.button.y;
@@ -179,6 +194,8 @@ bool Open(const std::string& title, EventSink sink, int* width, int* height) {
   // Size changes that arrived while the window came up are already in the size read here.
   SDL_FlushEvent(SDL_WINDOWEVENT);
   SDL_GetWindowSize(g_window, width, height);
+  g_mods = static_cast<Uint16>(SDL_GetModState());
+  g_buttons = SDL_GetMouseState(nullptr, nullptr);
   g_sink = sink;
   return true;
 }
