@@ -24,4 +24,7 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure 
 stage "real-window tests (Xvfb, xdotool)"
 ctest --test-dir build --output-on-failure -L x11
 
+stage "reader fuzz target (libFuzzer, 60 s)"
+tools/fuzz.sh 60
+
 stage "done"

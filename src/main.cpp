@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "drawing/element_store.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
@@ -69,12 +70,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", failure.DetailLine().c_str());
     status = failure.code();
   } catch (const platform::NoWindow& no) {
+    drawing::RemoveScratchFiles();
     std::fprintf(stderr,
                  "ugfview: cannot open a window (%s); set DISPLAY or WAYLAND_DISPLAY, or run "
                  "headless: ugfview --headless --keys SCRIPT --screenshot FILE.png\n",
                  no.reason.c_str());
     return 1;
   }
+  drawing::RemoveScratchFiles();
   WriteScreenshot(options.screenshot);
   return status;
 }

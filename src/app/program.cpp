@@ -9,6 +9,13 @@
 #include "graphics/driver.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
+#include "drawing/element_store.h"
+#include "drawing/replay.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "view/redraw.h"
+#include "view/cursor.h"
+#include "view/views.h"
 #include "view/view_state.h"
 
 namespace app {
@@ -94,14 +101,71 @@ void StartProgram() {
   dialogs::StrokeFontStartUp();
   dialogs::TextAreaStartUp();
   view::TransformsStartUp();
-  graphics::ViewStartProc = view::ResetViewWindow;
+  view::ViewsStartUp();
+  view::RedrawStartUp();
+  view::CursorStartUp();
+  drawing::ReplayStartUp();
+  drawing::ElementStoreStartUp();
+  // The command-key unit's bindings.
+  view::MoveToWorldProc = view::MoveToWorld;
+  view::LineToWorldProc = view::LineToWorld;
+  graphics::ViewStartProc = view::InitView;
+  graphics::RedrawProc = view::Redraw;
 }
 
-void RunProgram(const Options&) {
-  graphics::RedrawProc = DrawTestCard;
-  graphics::PaintHook = DrawTestCard;
+std::string ResolveDrawing(const std::string& given) {
+  std::string path = platform::FindExisting(given);
+  if (!path.empty()) return path;
+  // As the folder plus the base name plus ".UGF".
+  const auto slash = given.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : given.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? given : given.substr(slash + 1);
+  const auto dot = base.rfind('.');
+  if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
+  path = platform::FindExisting(folder + base + ".UGF");
+  return path.empty() ? given : path;
+}
+
+std::string BaseNameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const auto dot = base.rfind('.');
+  if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
+  return base;
+}
+
+void OpenDrawing(const std::string& given) {
+  const std::string path = ResolveDrawing(given);
+  drawing::SourceFile = path;
+  drawing::SourceName = platform::Cp866(BaseNameOf(path));
+  drawing::DrawingVariant = drawing::DetectVariant(path);
+  drawing::DrawProc = drawing::DrawingVariant == 0 ? drawing::DrawNewVariant : drawing::DrawOldVariant;
+  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
+  graphics::PaintHook = view::RepaintAll;
+  view::StepByAngle = 0;
+  view::FitAllAndRedraw();
+}
+
+void RunProgram(const Options& options) {
+  if (options.drawing.empty()) {
+    graphics::RedrawProc = DrawTestCard;
+    graphics::PaintHook = DrawTestCard;
+    graphics::InitGraphics();
+    RunTestCard();
+  }
   graphics::InitGraphics();
-  RunTestCard();
+  OpenDrawing(options.drawing);
+  // Until the main menu exists: Esc ends, 1..7 pick a viewport layout.
+  for (;;) {
+    const std::uint8_t key = graphics::ReadCommandKey();
+    if (key == 27) graphics::CloseGraphics();
+    if (key == 0) {
+      graphics::ReadRawKey();
+    } else if (key >= '1' && key <= '7') {
+      view::SelectViewport(key - '0');
+      view::Redraw();
+    }
+  }
 }
 
 }  // namespace app

@@ -23,6 +23,13 @@ std::string UsageText();
 // Every module's start-up, in the order the modules depend on each other.
 void StartProgram();
 
+// The drawing named on the command line: the name as given (exact, then any case), else the
+// folder plus the base name plus ".UGF".
+std::string ResolveDrawing(const std::string& given);
+std::string BaseNameOf(const std::string& path);
+// Makes `given` the current drawing: variant, hooks, fit and picture.
+void OpenDrawing(const std::string& given);
+
 // The interactive run: opens the graphics and runs until the program ends (by throwing
 // platform::ProgramEnd or platform::RunTimeFailure).
 [[noreturn]] void RunProgram(const Options& options);

@@ -184,6 +184,11 @@ struct ClipBox {
 };
 ClipBox g_clip;
 
+// Colour of the window's selected pen, which outlines cleared areas and blanking polygons.
+// A viewport change takes a fresh context whose pen is the default black one; the next
+// SetDrawColor selects the drawing colour's pen again.
+std::uint32_t g_pen_rgb = 0;
+
 void UpdateClip() {
   g_clip.x0 = std::max(Viewport.left, 0);
   g_clip.y0 = std::max(Viewport.top, 0);
@@ -432,8 +437,8 @@ void WinClearViewport() {
   const i64 l = Viewport.left, t = Viewport.top, r = Viewport.right, b = Viewport.bottom;
   if (r <= l || b <= t) return;
   FillRectClient(l, t, r, b, SchemeBrushColour(BackgroundScheme));
-  // The rectangle's border is drawn with the current pen.
-  const std::uint32_t c = DrawColorRGB;
+  // The rectangle's border is drawn with the selected pen.
+  const std::uint32_t c = g_pen_rgb;
   FillRectClient(l, t, r, t + 1, c);
   FillRectClient(l, b - 1, r, b, c);
   FillRectClient(l, t, l + 1, b, c);
@@ -448,6 +453,7 @@ void WinSetViewport(int left, int top, int right, int bottom) {
   Viewport.origin_x = left;
   Viewport.origin_y = top;
   UpdateClip();
+  g_pen_rgb = 0;
 }
 
 void WinSetDrawOrigin(int x, int y) {
@@ -467,6 +473,7 @@ void WinSetDrawColor(int index) {
   const int c = ValidColourIndex(SchemeSubstitute(BackgroundScheme, index));
   DrawColorIndex = static_cast<std::int16_t>(c);
   DrawColorRGB = Palette[static_cast<std::size_t>(c)];
+  g_pen_rgb = DrawColorRGB;
 }
 
 void WinSetBackgroundScheme(int scheme) { BackgroundScheme = std::clamp(scheme, 0, 4); }
@@ -559,7 +566,7 @@ void FillBlankPolygon(int n, const PolyPoint* pts) {
   for (int i = 0; i < n; ++i) {
     const auto [xa, ya] = p[i];
     const auto [xb, yb] = p[(i + 1) % n];
-    OutlineSegment(xa, ya, xb, yb, DrawColorRGB);
+    OutlineSegment(xa, ya, xb, yb, g_pen_rgb);
   }
 }
 
@@ -665,6 +672,7 @@ void DriverStartUp() {
   Screen = Framebuffer{};
   Viewport = ViewportRec{};
   g_clip = ClipBox{};
+  g_pen_rgb = 0;
   CurrentPoint = {0, 0};
   DrawColorIndex = 15;
   DrawColorRGB = Palette[15];

@@ -148,6 +148,20 @@ TEST_F(DriverTest, SchemesSubstituteColoursAndClear) {
   EXPECT_EQ(PixelAt(50, 50), 0xC0C0C0u);
 }
 
+TEST_F(DriverTest, AViewportChangeLeavesTheDefaultBlackPenForOutlines) {
+  graphics::SetBackgroundScheme(4);
+  graphics::SetDrawColor(12);
+  graphics::SetViewport(0, 0, 100, 100);  // a fresh context: black pen
+  graphics::ClearViewport();
+  EXPECT_EQ(PixelAt(0, 50), 0u);
+  EXPECT_EQ(PixelAt(50, 50), 0xFFFFFFu);
+  graphics::DrawLine(10, 20, 30, 20);     // lines still use the drawing colour
+  EXPECT_EQ(PixelAt(20, 20), 0xFF0000u);
+  graphics::SetDrawColor(12);
+  graphics::ClearViewport();
+  EXPECT_EQ(PixelAt(0, 50), 0xFF0000u);
+}
+
 TEST_F(DriverTest, ClippedStartIsAnEndpointAndNotPlotted) {
   graphics::SetViewport(0, 0, 150, 100);
   graphics::DrawLine(-100, 50, 100, 50);
@@ -221,9 +235,9 @@ TEST_F(DriverTest, ScanFillCountsEdgesAsTheRulesSay) {
 }
 
 TEST_F(DriverTest, BlankingPolygonUsesTheBrushAndLimitsPoints) {
-  graphics::SetDrawColor(12);
   const std::array<PolyPoint, 4> p = {{{0, 0}, {40, 0}, {0, 40}, {0, 0}}};
   graphics::SetViewport(0, 0, 200, 150);
+  graphics::SetDrawColor(12);
   graphics::SetBackgroundScheme(4);
   graphics::FillPolygon(-3, p.data());
   EXPECT_EQ(PixelAt(10, 10), 0xFFFFFFu);  // the scheme's brush

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "app/program.h"
+#include "drawing/element_store.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/headless.h"
@@ -34,6 +35,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+  drawing::RemoveScratchFiles();
   if (chdir(old_cwd_.c_str()) != 0) std::perror("chdir");
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);

@@ -1,0 +1,438 @@
+#include "drawing/element_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "dialogs/text_area.h"
+#include "graphics/driver.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace drawing {
+
+std::int32_t PointCount = 0;
+std::int32_t ContourCount = 0;
+std::int32_t ClosedContourCount = 0;
+std::int32_t ElementColour = 0;
+
+namespace {
+
+constexpr std::int32_t kMaxIndex = std::numeric_limits<std::int32_t>::max();
+
+// Index 0 is unused: points and contours are numbered from 1.
+std::array<float, kMemoryPoints + 1> PointX{};
+std::array<float, kMemoryPoints + 1> PointY{};
+std::array<float, kMemoryPoints + 1> PointZ{};
+std::array<std::int32_t, kMemoryContours + 1> ContourFirst{};
+std::array<std::uint8_t, kMemoryContours + 1> ContourKind{};
+std::array<std::uint8_t, kMemoryContours + 1> ContourColour{};
+
+// Closes a descriptor unless released.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// One scratch file of 4-byte records, open for the rest of the run once created.
+class ScratchFile {
+ public:
+  explicit constexpr ScratchFile(const char* name) : name_(name) {}
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  ~ScratchFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool is_open() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+  void Create();
+  void Write(std::int64_t record, std::uint32_t value);
+  // False when the record lies past the end of the file.
+  bool Read(std::int64_t record, std::uint32_t& value);
+  void Remove();
+
+ private:
+  bool TryCurrentDirectory();
+  void CreateInPrivateFolder();
+  void Adopt(int fd, std::string path);
+
+  const char* name_;
+  int fd_ = -1;
+  std::string path_;  // absolute, so a later change of directory does not matter
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
+};
+
+constinit ScratchFile PointFile("BUF.TMP");
+constinit ScratchFile ContourFile("BUFN.TMP");
+// Made when the current directory cannot take a scratch file; removed with the files.
+constinit std::string PrivateFolder;
+
+std::string ErrnoText() { return std::strerror(errno); }
+
+void ScratchFile::Adopt(int fd, std::string path) {
+  struct stat st {};
+  fstat(fd, &st);
+  fd_ = fd;
+  path_ = std::move(path);
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
+}
+
+// The current directory serves unless it is not writable, the name there is not a plain
+// file of its own (a link could lead to the drawing), or another ugfview holds the file.
+bool ScratchFile::TryCurrentDirectory() {
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return false;
+  std::string path = cwd;
+  if (path.back() != '/') path += '/';
+  path += name_;
+  // No O_TRUNC yet: the file may belong to another ugfview until the lock says otherwise.
+  Fd fd(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (fd.get() < 0) return false;
+  struct stat st {};
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) return false;
+  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+  if (ftruncate(fd.get(), 0) != 0) return false;
+  Adopt(fd.release(), std::move(path));
+  return true;
+}
+
+void ScratchFile::CreateInPrivateFolder() {
+  if (PrivateFolder.empty()) {
+    // A relative TMPDIR would move with the current directory.
+    const char* env = std::getenv("TMPDIR");
+    std::string base = env != nullptr && env[0] == '/' ? env : "/tmp";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    std::string folder = (base == "/" ? "" : base) + "/ugfview-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) {
+      const int err = errno;
+      platform::RunTimeError(platform::OpenFailureCode(folder, err), folder, 0,
+                             std::string("cannot create a folder for ") + name_ + ": " +
+                                 std::strerror(err));
+    }
+    PrivateFolder = std::move(folder);
+  }
+  std::string path = PrivateFolder + "/" + name_;
+  Fd fd(open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (fd.get() < 0) {
+    const int err = errno;
+    platform::RunTimeError(platform::OpenFailureCode(path, err), path, 0,
+                           std::string("cannot create: ") + std::strerror(err));
+  }
+  flock(fd.get(), LOCK_EX | LOCK_NB);
+  Adopt(fd.release(), std::move(path));
+}
+
+void ScratchFile::Create() {
+  if (!TryCurrentDirectory()) CreateInPrivateFolder();
+}
+
+void ScratchFile::Write(std::int64_t record, std::uint32_t value) {
+  const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                                  static_cast<unsigned char>(value >> 16),
+                                  static_cast<unsigned char>(value >> 24)};
+  ssize_t n;
+  do {
+    n = pwrite(fd_, bytes, 4, static_cast<off_t>(record) * 4);
+  } while (n < 0 && errno == EINTR);
+  if (n != 4)
+    platform::RunTimeError(platform::kWriteFailed, path_, 0,
+                           "write failed" + (n < 0 ? ": " + ErrnoText() : std::string()));
+}
+
+bool ScratchFile::Read(std::int64_t record, std::uint32_t& value) {
+  unsigned char bytes[4];
+  ssize_t n;
+  do {
+    n = pread(fd_, bytes, 4, static_cast<off_t>(record) * 4);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) platform::RunTimeError(platform::kReadPastEnd, path_, 0, "read failed: " + ErrnoText());
+  if (n != 4) return false;
+  value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+          std::uint32_t{bytes[3]} << 24;
+  return true;
+}
+
+void ScratchFile::Remove() {
+  if (fd_ < 0) return;
+  // Only while the name is still ours: another ugfview may have put its own file there.
+  struct stat st {};
+  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_) unlink(path_.c_str());
+  close(fd_);
+  fd_ = -1;
+  path_.clear();
+}
+
+std::int32_t Succ(std::int32_t n) { return n < kMaxIndex ? n + 1 : n; }
+
+std::int32_t LastBefore(std::int32_t next) {
+  const std::int64_t a = next < 0 ? -std::int64_t{next} : next;
+  return static_cast<std::int32_t>(a - 1);
+}
+
+// Records of point i (> kMemoryPoints) and contour k (> kMemoryContours).
+std::int64_t PointRecord(std::int32_t i) { return 3 * (std::int64_t{i} - kMemoryPoints) + 1; }
+std::int64_t ContourRecord(std::int32_t k) { return 3 * (std::int64_t{k} - kMemoryContours); }
+
+// Reads a contour record wherever it is. False (outputs untouched) when it is in a scratch
+// file that is not open, or past its end and `past_end_fails` is false.
+bool LoadContour(std::int32_t k, std::int32_t& first, std::int32_t& kind, std::int32_t& colour,
+                 bool past_end_fails) {
+  if (k <= 0) return false;
+  if (k <= kMemoryContours) {
+    first = ContourFirst[k];
+    kind = ContourKind[k];
+    colour = ContourColour[k];
+    return true;
+  }
+  if (!ContourFile.is_open()) return false;
+  const std::int64_t r = ContourRecord(k);
+  std::uint32_t v[3];
+  for (int j = 0; j < 3; ++j) {
+    if (!ContourFile.Read(r + j, v[j])) {
+      if (past_end_fails)
+        platform::RunTimeError(platform::kReadPastEnd, ContourFile.path(), 0, "read past end of file");
+      return false;
+    }
+  }
+  first = static_cast<std::int32_t>(v[0]);
+  kind = static_cast<std::int32_t>(v[1]);
+  colour = static_cast<std::int32_t>(v[2]);
+  return true;
+}
+
+// Points of the dump: only memory, since the dump is written because BUF.TMP is not open.
+void LoadMemoryPoint(std::int32_t i, float& x, float& y, float& z) {
+  if (i < 1 || i > kMemoryPoints) return;
+  x = PointX[i];
+  y = PointY[i];
+  z = PointZ[i];
+}
+
+void Append(std::string& out, const char* format, auto... args) {
+  char buf[256];
+  const int n = std::snprintf(buf, sizeof buf, format, args...);
+  if (n > 0) out.append(buf, static_cast<std::size_t>(n) < sizeof buf ? n : sizeof buf - 1);
+}
+
+void AppendContourLine(std::string& out, std::int32_t k, std::int32_t& first, std::int32_t& last) {
+  std::int32_t kind = 0, colour = 0, next = 0;
+  first = 0;
+  LoadContour(k, first, kind, colour, false);
+  if (k < kMaxIndex) LoadContour(k + 1, next, kind, colour, false);
+  last = LastBefore(next);
+  Append(out, "%9d %6d %6d\r\n", k, first, last);
+}
+
+// Written to a temporary file and renamed, so no file but BUF.ZBF itself is ever replaced.
+void WriteDump() {
+  std::string text;
+  Append(text, "%d %d\r\n", ContourCount, PointCount);
+  for (std::int32_t k = 1; k >= 1 && k <= ContourCount; ++k) {
+    std::int32_t first = 0, last = 0;
+    AppendContourLine(text, k, first, last);
+    // Stale contour records may name points the element does not have.
+    const std::int64_t from = std::max<std::int64_t>(1, first < 0 ? -std::int64_t{first} : first);
+    const std::int64_t to = std::min<std::int64_t>(last, PointCount);
+    for (std::int64_t i = from; i <= to; ++i) {
+      float x = 0, y = 0, z = 0;
+      LoadMemoryPoint(static_cast<std::int32_t>(i), x, y, z);
+      Append(text, "%6d %9.4f %9.4f %9.4f\r\n", static_cast<std::int32_t>(i), double{x}, double{y},
+             double{z});
+    }
+    if (k == kMaxIndex) break;
+  }
+  std::int32_t first = 0, last = 0;
+  AppendContourLine(text, Succ(ContourCount), first, last);
+
+  const std::string name = "BUF.ZBF";
+  std::string temp = name + ".XXXXXX";
+  Fd fd(mkstemp(temp.data()));
+  if (fd.get() < 0) {
+    const int err = errno;
+    platform::RunTimeError(platform::OpenFailureCode(name, err), name, 0,
+                           std::string("cannot create: ") + std::strerror(err));
+  }
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd.get(), 0666 & ~mask);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd.get(), text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const std::string why = n < 0 ? ErrnoText() : "nothing written";
+      unlink(temp.c_str());
+      platform::RunTimeError(platform::kWriteFailed, name, 0, "write failed: " + why);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (close(fd.release()) != 0 || rename(temp.c_str(), name.c_str()) != 0) {
+    const std::string why = ErrnoText();
+    unlink(temp.c_str());
+    platform::RunTimeError(platform::kWriteFailed, name, 0, "write failed: " + why);
+  }
+}
+
+}  // namespace
+
+void ElementStoreStartUp() {
+  RemoveScratchFiles();
+  PointX.fill(0);
+  PointY.fill(0);
+  PointZ.fill(0);
+  ContourFirst.fill(0);
+  ContourKind.fill(0);
+  ContourColour.fill(0);
+  PointCount = 0;
+  ContourCount = 0;
+  ClosedContourCount = 0;
+  ElementColour = 0;
+}
+
+void RemoveScratchFiles() {
+  PointFile.Remove();
+  ContourFile.Remove();
+  if (!PrivateFolder.empty()) {
+    rmdir(PrivateFolder.c_str());
+    PrivateFolder.clear();
+  }
+}
+
+void BeginElement() {
+  PointCount = 0;
+  ContourCount = 0;
+  ClosedContourCount = 0;
+  ElementColour = graphics::GetDrawColor();
+}
+
+void BeginContour() {
+  // The sentinel goes one past the last contour, so that index must exist too.
+  if (ContourCount >= kMaxIndex - 1) return;
+  ContourCount = ContourCount + 1;
+  ClosedContourCount = ContourCount;
+  PutContour(ContourCount, Succ(PointCount), 1, ElementColour);
+}
+
+void AddPoint(float x, float y, float z) {
+  PointCount = Succ(PointCount);
+  PutPoint(PointCount, x, y, z);
+}
+
+void CloseElement() {
+  ClosedContourCount = ContourCount;
+  // An element without contours gets a sentinel of kind and colour 0.
+  std::int32_t first = 0, kind = 0, colour = 0;
+  GetContour(ContourCount, first, kind, colour);
+  PutContour(Succ(ContourCount), Succ(PointCount), kind, colour);
+}
+
+void ContourRange(std::int32_t k, std::int32_t& first, std::int32_t& last, std::int32_t& kind,
+                  std::int32_t& colour) {
+  GetContour(k, first, kind, colour);
+  std::int32_t next = 0, next_kind = 0, next_colour = 0;
+  if (k < kMaxIndex) GetContour(k + 1, next, next_kind, next_colour);
+  last = LastBefore(next);
+}
+
+void PutPoint(std::int32_t i, float x, float y, float z) {
+  if (i <= 0) return;
+  if (i <= kMemoryPoints) {
+    PointX[i] = x;
+    PointY[i] = y;
+    PointZ[i] = z;
+    return;
+  }
+  if (!PointFile.is_open()) {
+    dialogs::ShowMessage(0, platform::Cp866("BUF_PUT-Открытие файла"));
+    graphics::WaitMilliseconds(500);
+    PointFile.Create();
+  }
+  const std::int64_t r = PointRecord(i);
+  PointFile.Write(r, std::bit_cast<std::uint32_t>(x));
+  PointFile.Write(r + 1, std::bit_cast<std::uint32_t>(y));
+  PointFile.Write(r + 2, std::bit_cast<std::uint32_t>(z));
+}
+
+void GetPoint(std::int32_t i, float& x, float& y, float& z) {
+  if (i <= 0) return;
+  if (i <= kMemoryPoints) {
+    x = PointX[i];
+    y = PointY[i];
+    z = PointZ[i];
+    return;
+  }
+  if (!PointFile.is_open()) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%4d", i);
+    dialogs::ShowMessage(0, platform::Cp866("BUF_GET-Файл не открыт ") + number);
+    WriteDump();
+    graphics::ReadCommandKey();
+    return;
+  }
+  const std::int64_t r = PointRecord(i);
+  std::uint32_t v[3];
+  for (int j = 0; j < 3; ++j)
+    if (!PointFile.Read(r + j, v[j]))
+      platform::RunTimeError(platform::kReadPastEnd, PointFile.path(), 0, "read past end of file");
+  x = std::bit_cast<float>(v[0]);
+  y = std::bit_cast<float>(v[1]);
+  z = std::bit_cast<float>(v[2]);
+}
+
+void PutContour(std::int32_t k, std::int32_t first, std::int32_t kind, std::int32_t colour) {
+  if (k <= 0) return;
+  if (k <= kMemoryContours) {
+    ContourFirst[k] = first;
+    ContourKind[k] = static_cast<std::uint8_t>(kind);
+    ContourColour[k] = static_cast<std::uint8_t>(colour);
+    return;
+  }
+  if (!ContourFile.is_open()) {
+    dialogs::ShowMessage(0, platform::Cp866("BUF_PUTNA-Открытие файла"));
+    graphics::WaitMilliseconds(500);
+    ContourFile.Create();
+  }
+  const std::int64_t r = ContourRecord(k);
+  ContourFile.Write(r, static_cast<std::uint32_t>(first));
+  ContourFile.Write(r + 1, static_cast<std::uint32_t>(kind));
+  ContourFile.Write(r + 2, static_cast<std::uint32_t>(colour));
+}
+
+void GetContour(std::int32_t k, std::int32_t& first, std::int32_t& kind, std::int32_t& colour) {
+  if (k > kMemoryContours && !ContourFile.is_open()) {
+    dialogs::ShowMessage(0, platform::Cp866("BUF_GETNA-Файл не открыт"));
+    graphics::WaitMilliseconds(500);
+    return;
+  }
+  LoadContour(k, first, kind, colour, true);
+}
+
+}  // namespace drawing

@@ -1,0 +1,237 @@
+#include "drawing/replay.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "commands/command_keys.h"
+#include "dialogs/stroke_font.h"
+#include "dialogs/text_area.h"
+#include "drawing/element_store.h"
+#include "drawing/ugf_reader.h"
+#include "graphics/driver.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+#include "view/redraw.h"
+#include "view/view_state.h"
+
+namespace drawing {
+
+std::string SourceName;
+std::string SourceFile;
+std::int32_t DrawingVariant = 0;
+std::int32_t RotateFlag = 0;
+
+namespace {
+void PlaceholderDraw() { commands::ReportUndefinedProcedure("WID_RIS"); }
+void PlaceholderExtents(float&, float&, float&, float&) {
+  commands::ReportUndefinedProcedure("WID_GRAN");
+}
+void NoElementOutput() {}
+}  // namespace
+
+constinit platform::Hook<void()> DrawProc = PlaceholderDraw;
+constinit platform::Hook<void(float&, float&, float&, float&)> ExtentsProc = PlaceholderExtents;
+std::int32_t OutputMode = 0;
+constinit platform::Hook<void(float, float, std::int32_t)> PointProc = WriteAndDrawPoint;
+std::int32_t CurrentPen = 15;
+std::int32_t FirstExtentsPoint = 0;
+float ExtentsXMin = 0, ExtentsYMin = 0, ExtentsXMax = 0, ExtentsYMax = 0;
+constinit platform::Hook<void()> ElementOutputProc = NoElementOutput;
+
+void ReplayStartUp() {
+  SourceName.clear();
+  SourceFile.clear();
+  DrawingVariant = 0;
+  RotateFlag = 0;
+  DrawProc = PlaceholderDraw;
+  ExtentsProc = PlaceholderExtents;
+  OutputMode = 0;
+  PointProc = WriteAndDrawPoint;
+  CurrentPen = 15;
+  FirstExtentsPoint = 0;
+  ExtentsXMin = ExtentsYMin = ExtentsXMax = ExtentsYMax = 0;
+  ElementOutputProc = NoElementOutput;
+}
+
+namespace {
+std::string DisplayName(const std::string& file) {
+  const auto slash = file.rfind('/');
+  return slash == std::string::npos ? file : file.substr(slash + 1);
+}
+}  // namespace
+
+void RotatePoint(float& x, float& y) {
+  if (RotateFlag != 0) {
+    const float t = x;
+    x = -y;
+    y = t;
+  }
+}
+
+void DrawNewVariant() {
+  view::PrepareDrawArea();
+  ReadNewVariant(SourceFile, 0.0f);
+}
+
+void DrawOldVariant() {
+  dialogs::LayoutScreen();
+  ReadOldVariant(SourceFile, 0.0f);
+}
+
+void ReadNewVariant(const std::string& file, float z) {
+  UgfReader reader;
+  reader.Open(file, DisplayName(file));
+  UgfRecord r;
+  if (!reader.Next(r)) return;
+  BeginElement();
+  bool started = false;
+  bool complete = true;
+  for (;;) {
+    if (r.pen < 0) break;
+    RotatePoint(r.x, r.y);
+    if (graphics::KeyAvailable()) {
+      complete = false;  // the key stays queued for whoever reads next
+      break;
+    }
+    if (r.pen > 0) {
+      CloseElement();
+      if (started) OutputElement();
+      started = true;
+      dialogs::SetPenColour(r.pen);
+      CurrentPen = r.pen;
+      BeginElement();
+      BeginContour();
+      AddPoint(r.x, r.y, z);
+    } else {
+      AddPoint(r.x, r.y, z);
+    }
+    if (!reader.Next(r)) break;  // the end of the file ends the data
+  }
+  if (complete) {
+    CloseElement();
+    OutputElement();
+  }
+}
+
+void ReadOldVariant(const std::string& file, float z) {
+  UgfReader reader;
+  reader.Open(file, DisplayName(file));
+  UgfRecord r;
+  if (!reader.Next(r)) return;
+  BeginElement();
+  bool complete = true;
+  for (;;) {
+    if (r.pen < 0) break;
+    RotatePoint(r.x, r.y);
+    if (graphics::KeyAvailable()) {
+      complete = false;
+      break;
+    }
+    if (r.pen == 0) {
+      CloseElement();
+      OutputElement();
+      BeginElement();
+      BeginContour();
+      AddPoint(r.x, r.y, z);
+    } else {
+      dialogs::SetPenColour(r.pen);
+      CurrentPen = r.pen;
+      AddPoint(r.x, r.y, z);
+    }
+    if (!reader.Next(r)) break;
+  }
+  if (complete) {
+    CloseElement();
+    OutputElement();
+  }
+}
+
+void OutputElement() {
+  switch (OutputMode) {
+    case 0:
+      ScreenElement();
+      break;
+    case 1: {
+      if (FirstExtentsPoint != 0 && ClosedContourCount > 0 && PointCount > 0) {
+        float x, y, z;
+        GetPoint(1, x, y, z);
+        view::StartBox(x, y, z, ExtentsXMin, ExtentsYMin, ExtentsXMax, ExtentsYMax);
+        FirstExtentsPoint = 0;
+      }
+      for (std::int32_t i = 1; i <= PointCount; ++i) {
+        float x, y, z;
+        GetPoint(i, x, y, z);
+        view::ExtendBox(x, y, z, ExtentsXMin, ExtentsYMin, ExtentsXMax, ExtentsYMax);
+      }
+      break;
+    }
+    case 2:
+      ScreenElement();
+      CurrentPen = graphics::GetDrawColor();
+      ElementOutputProc();
+      break;
+    default:
+      break;
+  }
+}
+
+void ScreenElement() {
+  for (std::int32_t k = 1; k <= ClosedContourCount; ++k) {
+    if (graphics::KeyAvailable()) break;
+    std::int32_t first = 0, last = 0, kind = 0, colour = 0;
+    ContourRange(k, first, last, kind, colour);
+    const std::int32_t start = first < 0 ? -first : first;
+    float x, y, z;
+    if (start == last) {
+      GetPoint(start, x, y, z);
+      view::DrawPointMarker(0, x, y, z);
+    } else if (first > 0 && kind <= 1) {
+      GetPoint(start, x, y, z);
+      view::MoveToWorldProc(x, y, z);
+      for (std::int32_t i = start + 1; i <= last; ++i) {
+        GetPoint(i, x, y, z);
+        view::LineToWorldProc(x, y, z);
+      }
+    } else {
+      for (std::int32_t i = start; i + 1 <= last; i += 2) {
+        GetPoint(i, x, y, z);
+        view::MoveToWorldProc(x, y, z);
+        GetPoint(i + 1, x, y, z);
+        view::LineToWorldProc(x, y, z);
+      }
+    }
+  }
+  graphics::SetLineStyle(0, 0, 1);
+}
+
+void ExtentsOfDrawing(float& xmin, float& ymin, float& xmax, float& ymax) {
+  FirstExtentsPoint = 1;
+  OutputMode = 1;
+  DrawProc();
+  OutputMode = 0;
+  xmin = ExtentsXMin;
+  ymin = ExtentsYMin;
+  xmax = ExtentsXMax;
+  ymax = ExtentsYMax;
+}
+
+void WriteAndDrawPoint(float u, float v, std::int32_t pen) {
+  // The file half belongs to the export, which installs its own writer.
+  int px = 0, py = 0;
+  view::ViewToPixel(u, v, px, py);
+  if (pen > 0) {
+    graphics::MoveToPoint(px, py);
+  } else {
+    graphics::LineToPoint(px, py);
+  }
+}
+
+std::int32_t DetectVariant(const std::string& file) {
+  UgfReader reader;
+  reader.Open(file, DisplayName(file));
+  UgfRecord r;
+  if (!reader.Next(r)) platform::RunTimeError(platform::kReadPastEnd, DisplayName(file), reader.line(), "no records");
+  return r.pen > 0 ? 0 : 1;
+}
+
+}  // namespace drawing

@@ -1,0 +1,356 @@
+#include "drawing/ugf_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <system_error>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace drawing {
+namespace {
+
+constexpr std::array<bool, 256> kEndsNumber = [] {
+  std::array<bool, 256> t{};
+  t[' '] = t['\t'] = t['\r'] = t['\n'] = true;
+  return t;
+}();
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Powers of ten that a float holds exactly (5^10 < 2^24).
+constexpr std::array<float, 11> kPow10 = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                          1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// [+|-] digits [. [digits]] | [+|-] . digits, then [e|E [+|-] digits]; the nearest float.
+// A value beyond the float range is refused; one too small for it becomes zero.
+bool ParseReal(const char* first, const char* last, float& out) {
+  const char* p = first;
+  bool neg = false;
+  if (p < last && (*p == '+' || *p == '-')) neg = *p++ == '-';
+  const char* digits_from = p;
+
+  std::uint64_t m = 0;
+  bool m_exact = true;
+  long int_digits = 0;      // integer digits after leading zeros
+  long frac_zeros = 0;      // zeros opening the fraction while the value is still zero
+  long frac_digits = 0;
+  long n_digits = 0;
+  auto take = [&](char c) {
+    if (m < 100'000'000'000'000'000ull) m = m * 10 + static_cast<unsigned>(c - '0');
+    else m_exact = false;
+    ++n_digits;
+  };
+  for (; p < last && IsDigit(*p); ++p) {
+    if (m != 0 || *p != '0') ++int_digits;
+    take(*p);
+  }
+  if (p < last && *p == '.') {
+    for (++p; p < last && IsDigit(*p); ++p) {
+      if (m == 0 && *p == '0') ++frac_zeros;
+      take(*p);
+      ++frac_digits;
+    }
+  }
+  if (n_digits == 0) return false;
+  long exp = 0;
+  if (p < last && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool exp_neg = false;
+    if (p < last && (*p == '+' || *p == '-')) exp_neg = *p++ == '-';
+    if (p == last || !IsDigit(*p)) return false;
+    for (; p < last && IsDigit(*p); ++p) exp = std::min(exp * 10 + (*p - '0'), 1'000'000L);
+    if (exp_neg) exp = -exp;
+  }
+  if (p != last) return false;
+
+  // Both operands exact, one rounding: the correctly rounded float.
+  const long k = exp - frac_digits;
+  if (m_exact && m <= (1u << 24) && k >= -10 && k <= 10) {
+    float f = static_cast<float>(m);
+    f = k < 0 ? f / kPow10[static_cast<std::size_t>(-k)] : f * kPow10[static_cast<std::size_t>(k)];
+    out = neg ? -f : f;
+    return true;
+  }
+  float f = 0;
+  const auto r = std::from_chars(neg ? digits_from - 1 : digits_from, last, f,
+                                 std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) {
+    // 0.d... times 10^scale: overflow above, underflow below
+    const long scale = exp + (int_digits > 0 ? int_digits : -frac_zeros);
+    if (scale > 0) return false;
+    out = neg ? -0.0f : 0.0f;
+    return true;
+  }
+  if (r.ec != std::errc() || r.ptr != last) return false;
+  out = f;
+  return true;
+}
+
+// The forms a writer produces: [-] digits [. digits], at most 9 digits and a value the float
+// fast path takes, then a blank, tab or line end, all within the kFastBytes bytes that must
+// follow p. Returns the end of the number, or null when the full parser must decide. Plain
+// loops: the lengths repeat from record to record, so the branches are predicted well.
+constexpr std::size_t kFastBytes = 24;
+
+const char* FastReal(const char* p, float& out) {
+  const char* const last = p + kFastBytes;
+  const bool neg = *p == '-';
+  p += neg;
+  const char* const digits = p;
+  std::uint32_t m = 0;
+  for (; p < last && IsDigit(*p); ++p) m = m * 10 + static_cast<std::uint32_t>(*p - '0');
+  long n = p - digits;
+  long frac = 0;
+  if (p < last && *p == '.') {
+    const char* const f = ++p;
+    for (; p < last && IsDigit(*p); ++p) m = m * 10 + static_cast<std::uint32_t>(*p - '0');
+    frac = p - f;
+    n += frac;
+  }
+  if (n == 0 || n > 9 || p == last || !kEndsNumber[static_cast<unsigned char>(*p)]) return nullptr;
+  if (m > (1u << 24)) return nullptr;
+  float f = static_cast<float>(m);
+  if (frac > 0) f /= kPow10[static_cast<std::size_t>(frac)];
+  out = neg ? -f : f;
+  return p;
+}
+
+// [-] 1..9 digits, then a blank, tab or line end; kFastBytes bytes must follow p.
+const char* FastInteger(const char* p, std::int32_t& out) {
+  const char* const last = p + kFastBytes;
+  const bool neg = *p == '-';
+  p += neg;
+  const char* const digits = p;
+  std::int32_t v = 0;
+  for (; p < last && IsDigit(*p) && p - digits < 9; ++p) v = v * 10 + (*p - '0');
+  if (p == digits || p == last || !kEndsNumber[static_cast<unsigned char>(*p)]) return nullptr;
+  out = neg ? -v : v;
+  return p;
+}
+
+// [+|-] digits, within 32 bits.
+bool ParseInteger(const char* p, const char* last, std::int32_t& out) {
+  bool neg = false;
+  if (p < last && (*p == '+' || *p == '-')) neg = *p++ == '-';
+  if (p == last) return false;
+  std::int64_t v = 0;
+  for (; p < last; ++p) {
+    if (!IsDigit(*p)) return false;
+    v = v * 10 + (*p - '0');
+    if (v > 2147483648LL) return false;
+  }
+  if (neg) v = -v;
+  if (v > 2147483647LL) return false;
+  out = static_cast<std::int32_t>(v);
+  return true;
+}
+
+std::string Shown(const char* p, std::size_t n) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string s;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(p[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      s += static_cast<char>(c);
+    } else {
+      s += "\\x";
+      s += kHex[c >> 4];
+      s += kHex[c & 15];
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+UgfReader::UgfReader(std::size_t block_size) : block_size_(std::max<std::size_t>(block_size, 1)) {}
+
+UgfReader::~UgfReader() { Close(); }
+
+void UgfReader::Open(const std::string& path, const std::string& display_name) {
+  Close();
+  name_ = display_name;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int err = errno;
+  if (fd < 0 && err == ENOENT) {
+    // Drawings made on DOS and Windows carry upper-case names.
+    const std::string other = platform::FindExisting(path);
+    if (!other.empty() && other != path) {
+      fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0) err = errno;
+    }
+  }
+  if (fd >= 0) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      fd = -1;
+      err = EISDIR;
+    }
+  }
+  if (fd < 0) {
+    platform::RunTimeError(platform::OpenFailureCode(path, err), name_, 0,
+                           std::string("cannot open: ") + std::strerror(err));
+  }
+  fd_ = fd;
+  const std::size_t size = block_size_ + kMaxToken + 1;
+  if (buf_.size() != size) buf_.assign(size, 0);
+  pos_ = end_ = 0;
+  eof_ = done_ = false;
+  line_ = cur_line_ = 1;
+  records_ = 0;
+  SkipLine();  // the label line, whatever it holds
+}
+
+void UgfReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool UgfReader::Fill() {
+  if (eof_) return false;
+  if (pos_ > 0) {
+    std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+  }
+  const std::size_t want = std::min(block_size_, buf_.size() - end_);
+  for (;;) {
+    const ssize_t n = ::read(fd_, buf_.data() + end_, want);
+    if (n > 0) {
+      end_ += static_cast<std::size_t>(n);
+      return true;
+    }
+    if (n == 0) {
+      eof_ = true;
+      return false;
+    }
+    if (errno != EINTR) {
+      platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_,
+                             std::string("read failed: ") + std::strerror(errno));
+    }
+  }
+}
+
+bool UgfReader::SkipBlanks() {
+  for (;;) {
+    const char* b = buf_.data();
+    std::size_t i = pos_;
+    long line = cur_line_;
+    for (; i < end_; ++i) {
+      const char c = b[i];
+      if (c == '\n') {
+        ++line;
+      } else if (c != ' ' && c != '\t' && c != '\r') {
+        break;
+      }
+    }
+    pos_ = i;
+    cur_line_ = line;
+    if (i < end_) return true;
+    if (!Fill()) return false;
+  }
+}
+
+std::size_t UgfReader::TokenEnd() {
+  std::size_t i = pos_;
+  for (;;) {
+    const char* b = buf_.data();
+    const std::size_t limit = std::min(end_, pos_ + kMaxToken + 1);
+    while (i < limit && !kEndsNumber[static_cast<unsigned char>(b[i])]) ++i;
+    if (i - pos_ > kMaxToken) BadNumber(i);
+    if (i < end_) return i;
+    const std::size_t seen = i - pos_;
+    if (!Fill()) return end_;  // the end of the file ends the number
+    i = pos_ + seen;
+  }
+}
+
+void UgfReader::BadNumber(std::size_t end) {
+  const std::size_t n = std::min<std::size_t>(end - pos_, 20);
+  platform::RunTimeError(platform::kBadNumber, name_, cur_line_,
+                         "bad number '" + Shown(buf_.data() + pos_, n) + "'");
+}
+
+void UgfReader::SkipLine() {
+  if (end_ - pos_ >= 2 && buf_[pos_] == '\r' && buf_[pos_ + 1] == '\n') {
+    pos_ += 2;
+    ++cur_line_;
+    return;
+  }
+  for (;;) {
+    const char* b = buf_.data();
+    if (const void* nl = std::memchr(b + pos_, '\n', end_ - pos_)) {
+      pos_ = static_cast<std::size_t>(static_cast<const char*>(nl) - b) + 1;
+      ++cur_line_;
+      return;
+    }
+    pos_ = end_;
+    if (!Fill()) return;
+  }
+}
+
+float UgfReader::ReadReal() {
+  float v = 0;
+  if (end_ - pos_ >= kFastBytes) {
+    if (const char* q = FastReal(buf_.data() + pos_, v)) {
+      pos_ = static_cast<std::size_t>(q - buf_.data());
+      return v;
+    }
+  }
+  const std::size_t end = TokenEnd();
+  if (!ParseReal(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
+  pos_ = end;
+  return v;
+}
+
+std::int32_t UgfReader::ReadInteger() {
+  std::int32_t v = 0;
+  if (end_ - pos_ >= kFastBytes) {
+    if (const char* q = FastInteger(buf_.data() + pos_, v)) {
+      pos_ = static_cast<std::size_t>(q - buf_.data());
+      return v;
+    }
+  }
+  const std::size_t end = TokenEnd();
+  if (!ParseInteger(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
+  pos_ = end;
+  return v;
+}
+
+bool UgfReader::EndOfData() {
+  done_ = true;
+  if (records_ == 0) platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_, "no records");
+  return false;
+}
+
+bool UgfReader::Next(UgfRecord& record) {
+  if (fd_ < 0) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
+  if (done_) return false;
+  if (!SkipBlanks()) return EndOfData();
+  const long line = cur_line_;
+  const float x = ReadReal();
+  if (!SkipBlanks()) return EndOfData();
+  const float y = ReadReal();
+  if (!SkipBlanks()) return EndOfData();
+  const std::int32_t pen = ReadInteger();
+  ++records_;
+  line_ = line;
+  record = {x, y, pen};
+  if (pen < 0) {
+    done_ = true;  // nothing after the terminator is read
+  } else {
+    SkipLine();
+  }
+  return true;
+}
+
+}  // namespace drawing

@@ -1,0 +1,214 @@
+#include "view/redraw.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "dialogs/stroke_font.h"
+#include "dialogs/text_area.h"
+#include "drawing/replay.h"
+#include "graphics/driver.h"
+#include "platform/rounding.h"
+#include "view/cursor.h"
+#include "view/view_state.h"
+#include "view/views.h"
+
+namespace view {
+
+namespace {
+
+void NoMenu() {}
+
+constinit bool g_view_started = false;
+
+// Pixel sums of the axes symbol in 64 bits, kept in the range the transforms saturate to:
+// a view panned far away must not overflow them.
+int AddPixels(int a, int b, int c, int d) {
+  constexpr std::int64_t kMax = std::int64_t{1} << 30;
+  const std::int64_t s = std::int64_t{a} - b + c + d;
+  return static_cast<int>(std::clamp(s, -kMax, kMax));
+}
+
+// A double as a single; beyond the single range it becomes an infinity (a bare conversion
+// would be undefined there), which the transforms turn into a far-off pixel.
+float Single(double d) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (d > kMax) return std::numeric_limits<float>::infinity();
+  if (d < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(d);
+}
+
+}  // namespace
+
+constinit int GridVisible = 1;
+constinit float GridStep = 10.0f;
+constinit int GridMinSpacing = 8;
+constinit int WorldAxesVisible = 1;
+constinit int PlaneAxesVisible = 1;
+constinit int PanStepX = 0, PanStepY = 0;
+constinit int StepByAngle = 0;
+constinit platform::Hook<void()> MenuRedrawProc = NoMenu;
+
+void RedrawStartUp() {
+  GridVisible = 1;
+  GridStep = 10.0f;
+  GridMinSpacing = 8;
+  WorldAxesVisible = 1;
+  PlaneAxesVisible = 1;
+  PanStepX = PanStepY = 0;
+  StepByAngle = 0;
+  MenuRedrawProc = NoMenu;
+  g_view_started = false;
+}
+
+void InitView() {
+  if (g_view_started) return;
+  g_view_started = true;
+  ResetViewWindow();
+  EmptyStoredViews();
+  LoadStandardView(4, ViewMatrix);
+  ApplyView();
+  StoreView(ViewTable::kViewport, 7);
+  ViewMatrix = IdentityMatrix();
+  PlaneAxes = IdentityMatrix();
+  ApplyView();
+  PanStepX = ViewportWidth / 4;
+  PanStepY = ViewportHeight / 4;
+  PlaneOrigin = {0.0f, 0.0f, 0.0f, 0.0f};
+  PlaneDepth = 0.0f;
+  CursorWorld = {0.0f, 0.0f, 0.0f};
+  SetGridStep(10.0f);
+  StepByAngle = 1;
+  WorldAxesVisible = 1;
+  GridVisible = 1;
+  GridMinSpacing = 8;
+  graphics::SetBackgroundScheme(dialogs::ScreenScheme);
+}
+
+void Redraw() {
+  graphics::HideMouse();
+  drawing::DrawProc();
+  DrawOverlays();
+  graphics::ShowMouse();
+}
+
+void PrepareDrawArea() {
+  graphics::EnablePixelOutput();
+  ViewportLeft = ViewportTop = 0;
+  ClientWidth = graphics::GetMaxX();
+  ClientHeight = graphics::GetMaxY();
+  dialogs::ComputeTextMetrics();
+  DrawAreaHeight = ClientHeight - dialogs::TextAreaHeight;
+  ViewportWidth = ClientWidth;
+  ViewportHeight = DrawAreaHeight;
+  SelectViewport(ActiveViewport);
+  dialogs::SetDrawViewport();
+  graphics::ClearViewport();
+  graphics::ClearDepth();
+  graphics::SetDrawColor(dialogs::FrameColour);
+  graphics::SetLineStyle(0, 0, 3);
+  graphics::MoveToPoint(1, 1);
+  graphics::LineToPoint(ViewportWidth - 1, 1);
+  graphics::LineToPoint(ViewportWidth - 1, ViewportHeight - 2);
+  graphics::LineToPoint(1, ViewportHeight - 2);
+  graphics::LineToPoint(1, 1);
+  graphics::SetLineStyle(0, 0, 1);
+  dialogs::SetInnerDrawViewport();
+  dialogs::DrawCornerMark();
+}
+
+void DrawOverlays() {
+  DrawWorldAxes();
+  DrawGrid(15);
+  if (PlaneAxesVisible > 0) DrawPlaneAxes();
+}
+
+void DrawWorldAxes() {
+  if (WorldAxesVisible <= 0) return;
+  graphics::SetDrawColor(15);
+  DrawAxesSymbol(50, ViewportHeight - 50, 40, AxesKind::kWorld);
+  graphics::SetXorMode(0);
+}
+
+void DrawPlaneAxes() {
+  graphics::SetXorMode(1);
+  int px = 0, py = 0;
+  PlaneToPixel(0.0f, 0.0f, 0.0f, px, py);
+  graphics::PutPixel(px, py, 15);
+  DrawAxesSymbol(px, py, 20, AxesKind::kPlane);
+  graphics::SetXorMode(0);
+}
+
+void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
+  static constexpr int kColours[4] = {0, 11, 10, 14};
+  static constexpr const char* kWorldLabels[4] = {"", "X", "Y", "Z"};
+  static constexpr const char* kPlaneLabels[4] = {"", "Xr", "Yr", "Zr"};
+  const double arm = static_cast<double>(size) * UnitsPerPixelX;
+  int ox = 0, oy = 0;
+  WorldToPixel(0.0f, 0.0f, 0.0f, ox, oy);
+  for (int i = 1; i <= 3; ++i) {
+    graphics::SetDrawColor(kColours[i]);
+    double a[4] = {0.0, 0.0, 0.0, 0.0};
+    if (axes == AxesKind::kWorld) {
+      a[i] = 1.0;
+    } else {
+      for (int j = 1; j <= 3; ++j) a[j] = PlaneAxes[i][j];
+    }
+    int ex = 0, ey = 0;
+    WorldToPixel(Single(arm * a[1]), Single(arm * a[2]), Single(arm * a[3]), ex, ey);
+    graphics::MoveToPoint(px, py);
+    graphics::LineToPoint(AddPixels(ex, ox, px, 0), AddPixels(ey, oy, py, 0));
+    const double far = 1.25 * arm;
+    int lx = 0, ly = 0;
+    WorldToPixel(Single(far * a[1]), Single(far * a[2]), Single(far * a[3]), lx, ly);
+    dialogs::DrawTextRun(axes == AxesKind::kWorld ? kWorldLabels[i] : kPlaneLabels[i],
+                         AddPixels(lx, ox, px, -2), AddPixels(ly, oy, py, 3), 7, 7);
+  }
+  graphics::SetDrawColor(15);
+}
+
+void DrawGrid(int colour) {
+  graphics::SetXorMode(1);
+  if (GridVisible != 0 && GridStep > 2.0f * UnitsPerPixelX) {
+    float cx = 0.0f, cy = 0.0f, cz = 0.0f;
+    PixelToPlane(ViewportWidth / 2, ViewportHeight / 2, cx, cy, cz);
+    const double step = GridStep;
+    const int nx = platform::RoundInt(1.2 * UnitsPerPixelX * ViewportWidth / step);
+    const int ny = platform::RoundInt(1.2 * UnitsPerPixelY * ViewportHeight / step);
+    if (!(static_cast<double>(ViewportWidth) / GridMinSpacing < nx)) {
+      const double x0 = (static_cast<double>(platform::RoundInt(cx / step)) - nx / 2) * step;
+      const double y0 = (static_cast<double>(platform::RoundInt(cy / step)) - ny / 2) * step;
+      for (int i = 1; i <= nx; ++i) {
+        const float x = Single(x0 + i * step);
+        for (int j = 1; j <= ny; ++j) {
+          int px = 0, py = 0;
+          PlaneToPixel(x, Single(y0 + j * step), 0.0f, px, py);
+          graphics::PutPixel(px, py, colour);
+        }
+        // A waiting key ends the grid and is left for its reader.
+        if (graphics::KeyAvailable()) break;
+      }
+    }
+  }
+  graphics::SetXorMode(0);
+}
+
+void FitAllAndRedraw() {
+  float u1 = 0.0f, v1 = 0.0f, u2 = 0.0f, v2 = 0.0f;
+  drawing::ExtentsProc(u1, v1, u2, v2);
+  FitWindow(u1, v1, u2, v2);
+  StoreView(ViewTable::kViewport, ActiveViewport);
+  Redraw();
+}
+
+void RepaintAll() {
+  Redraw();
+  MenuRedrawProc();
+}
+
+void SetGridStep(float step) {
+  GridStep = step;
+  SetCursorStep(step);
+}
+
+}  // namespace view

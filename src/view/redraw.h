@@ -1,0 +1,36 @@
+// Redraw, overlays and fitting: a picture of the drawing in the active viewport.
+#pragma once
+#include <cstdint>
+
+#include "platform/hook.h"
+
+namespace view {
+
+extern int GridVisible;
+extern float GridStep;
+extern int GridMinSpacing;
+extern int WorldAxesVisible;
+extern int PlaneAxesVisible;
+extern int PanStepX, PanStepY;
+extern int StepByAngle;  // 0: plain arrows pan, 1: they turn
+
+// The menu panel's redraw, run after the picture by RepaintAll; does nothing until the
+// menu panel binds it.
+extern platform::Hook<void()> MenuRedrawProc;
+
+enum class AxesKind { kWorld, kPlane };
+
+void RedrawStartUp();
+void InitView();
+void Redraw();
+void PrepareDrawArea();
+void DrawOverlays();
+void DrawWorldAxes();
+void DrawPlaneAxes();
+void DrawAxesSymbol(int px, int py, int size, AxesKind axes);
+void DrawGrid(int colour);
+void FitAllAndRedraw();
+void RepaintAll();
+void SetGridStep(float step);
+
+}  // namespace view

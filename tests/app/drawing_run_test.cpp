@@ -1,0 +1,182 @@
+// Drawings opened and shown, in process (pixels where the transforms put known points) and
+// as whole runs of the program.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "app/program.h"
+#include "drawing/replay.h"
+#include "graphics/driver.h"
+#include "graphics/window.h"
+#include "platform/errors.h"
+#include "support/fixture.h"
+#include "view/redraw.h"
+#include "view/view_state.h"
+#include "view/views.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::RunUgfview;
+
+const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
+
+class DrawingTest : public testing_support::ProgramTest {
+ protected:
+  // Colour of the client pixel where a world point lands in the active viewport.
+  static std::uint32_t At(float x, float y) {
+    int px = 0, py = 0;
+    view::WorldToPixel(x, y, 0, px, py);
+    return graphics::PixelAt(px + view::ViewportLeft + view::ViewMargin,
+                             py + view::ViewportTop + view::ViewMargin);
+  }
+  static bool Exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+  }
+};
+
+TEST_F(DrawingTest, PartIsDrawnInItsPensWithFrameAndCornerMark) {
+  OpenHeadless(1024, 768);
+  app::OpenDrawing(kSamples + "part.ugf");  // any case finds PART.UGF
+  EXPECT_EQ(drawing::DrawingVariant, 0);
+  EXPECT_EQ(drawing::SourceName, "PART");
+  // Points off the grid nodes (multiples of 10), whose dots are XOR-ed over the picture.
+  const float d = 6 * std::cos(static_cast<float>(M_PI) / 4);
+  EXPECT_EQ(At(85, 0), graphics::Palette[15]);           // outline
+  EXPECT_EQ(At(22 + d, 22 + d), graphics::Palette[11]);  // bolt hole
+  EXPECT_EQ(At(-5, 50), graphics::Palette[4]);           // centre line
+  EXPECT_EQ(At(85, -20), graphics::Palette[10]);         // dimension line
+  EXPECT_EQ(At(35, 35), 0u);                             // inside the plate: background
+  EXPECT_EQ(At(30, 30), graphics::Palette[15]);          // a grid dot
+  EXPECT_EQ(graphics::PixelAt(1, 1), graphics::Palette[9]);    // frame
+  EXPECT_EQ(graphics::PixelAt(3, 3), graphics::Palette[15]);   // corner mark swatch
+  // The fit puts the whole drawing inside the viewport.
+  int px = 0, py = 0;
+  view::WorldToPixel(-10, -25, 0, px, py);
+  EXPECT_GE(px, 0);
+  EXPECT_LT(py, view::ViewportHeight);
+  view::WorldToPixel(170, 110, 0, px, py);
+  EXPECT_LT(px, view::ViewportWidth);
+  EXPECT_GE(py, 0);
+}
+
+TEST_F(DrawingTest, OldVariantPlanAndTheVariantRule) {
+  OpenHeadless(1024, 768);
+  app::OpenDrawing(kSamples + "PLAN");  // the base name alone gets ".UGF"
+  EXPECT_EQ(drawing::DrawingVariant, 1);
+  EXPECT_EQ(At(6000, 0), graphics::Palette[15]);
+  EXPECT_EQ(At(6000, 8000), graphics::Palette[15]);
+  EXPECT_EQ(At(5000, 1000), graphics::Palette[7]);
+  // The records (0,0,1) (10,0,0) (10,10,0) as the new variant are one polyline; as the
+  // old variant the first is a draw before any pen-up and two points become markers.
+  std::ofstream("T.UGF") << "label\n0 0 1\n10 0 0\n10 10 0\n0 0 -1\n";
+  app::OpenDrawing("T.UGF");
+  EXPECT_EQ(drawing::DrawingVariant, 0);
+  EXPECT_EQ(At(10, 5), graphics::Palette[1]);
+  drawing::DrawProc = drawing::DrawOldVariant;
+  view::FitAllAndRedraw();
+  EXPECT_EQ(At(10, 5), 0u);
+  int px = 0, py = 0;
+  view::WorldToPixel(10, 10, 0, px, py);
+  // A diamond marker of radius 3 around the point: its right vertex.
+  EXPECT_NE(graphics::PixelAt(px + 3 + 1, py + 1), 0u);
+  EXPECT_EQ(graphics::PixelAt(px + 1 + 1, py + 1), 0u);
+}
+
+TEST_F(DrawingTest, MarkersPensAboveThePaletteAndNegativeCoordinates) {
+  OpenHeadless(1024, 768);
+  app::OpenDrawing(kSamples + "POINTS.UGF");
+  int px = 0, py = 0;
+  view::WorldToPixel(-80, -40, 0, px, py);  // i -4, j -2: pen 1 + (-6 mod 15) = 10
+  px += 1;
+  py += 1;
+  EXPECT_EQ(graphics::PixelAt(px + 3, py), graphics::Palette[10]);
+  EXPECT_EQ(graphics::PixelAt(px, py - 3), graphics::Palette[10]);
+  EXPECT_EQ(graphics::PixelAt(px + 2, py), 0u);  // a diamond, not a filled square
+  app::OpenDrawing(kSamples + "PENS.UGF");
+  EXPECT_EQ(At(1, 35), graphics::Palette[1]);
+  EXPECT_EQ(At(141, 35), graphics::Palette[15]);
+  EXPECT_EQ(At(151, 35), graphics::Palette[16]);
+  EXPECT_EQ(At(261, 35), graphics::Palette[graphics::ValidColourIndex(600)]);
+}
+
+TEST_F(DrawingTest, ALongPolylineSpillsIntoTheScratchFiles) {
+  OpenHeadless(1024, 768);
+  app::OpenDrawing(kSamples + "SPIRAL.UGF");
+  EXPECT_TRUE(Exists("BUF.TMP"));
+  // The last points (beyond 2000) are drawn too.
+  const float a = 2999 * 0.05f, r = 2 + a * 3;
+  EXPECT_EQ(At(r * std::cos(a), r * std::sin(a)), graphics::Palette[12]);
+}
+
+TEST_F(DrawingTest, AWaitingKeyStopsTheReplayAndStaysQueued) {
+  OpenHeadless(800, 600);
+  {
+    std::ofstream f("BIG.UGF");
+    f << "big\n0 0 2\n100 100 0\n";
+    for (int i = 0; i < 20000; ++i) f << (i % 100) << " " << (i / 100) << " 3\n" << (i % 100) + 0.5 << " " << (i / 100) << " 0\n";
+    f << "0 100 4\n100 0 0\n 0 0 -1\n";
+  }
+  app::OpenDrawing("BIG.UGF");
+  EXPECT_EQ(At(55, 45), graphics::Palette[4]);  // the last polyline, drawn when nothing waits
+  graphics::PushKey('x');
+  view::Redraw();
+  EXPECT_EQ(graphics::KeyCount, 1);
+  EXPECT_EQ(At(55, 45), 0u);  // stopped before the first polyline
+  EXPECT_EQ(graphics::ReadRawKey(), 'x');
+}
+
+TEST_F(DrawingTest, LayoutsSplitTheArea) {
+  OpenHeadless(800, 572);  // a drawing area of 800 × 500
+  app::OpenDrawing(kSamples + "PART.UGF");
+  view::SelectViewport(7);
+  view::Redraw();
+  EXPECT_EQ(view::ViewportLeft, 400);
+  EXPECT_EQ(view::ViewportTop, 250);
+  EXPECT_EQ(graphics::PixelAt(401, 251), graphics::Palette[9]);  // its frame
+}
+
+class DrawingRun : public testing_support::ProgramTest {};
+
+TEST_F(DrawingRun, EverySampleDrawsAndLeavesNoScratchFiles) {
+  for (const char* name : {"PART", "PLAN", "SPIRAL", "PENS", "POINTS"}) {
+    const auto r = RunUgfview({"--keys", "2{+}4{+}7{+}1", "--screenshot", "s.png", kSamples + name + ".UGF"}, dir());
+    EXPECT_EQ(r.status, 0) << name << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    struct stat st {};
+    EXPECT_NE(stat((dir() + "/BUF.TMP").c_str(), &st), 0) << name;
+    EXPECT_EQ(stat((dir() + "/s.png").c_str(), &st), 0) << name;
+  }
+}
+
+TEST_F(DrawingRun, MissingAndMalformedDrawingsGiveTheReport) {
+  auto r = RunUgfview({"--keys", "", "NOPE.UGF"}, dir());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.rfind("Runtime error 2 at 0x", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("NOPE"), std::string::npos) << r.err;
+  r = RunUgfview({"--keys", "", "no/such/dir/X.UGF"}, dir());
+  EXPECT_EQ(r.status, 3) << r.err;
+  std::ofstream(dir() + "/BAD.UGF") << "label\n1 2 3\n4 x 0\n";
+  r = RunUgfview({"--keys", "", "--screenshot", "bad.png", "BAD.UGF"}, dir());
+  EXPECT_EQ(r.status, 106);
+  EXPECT_NE(r.err.find("BAD.UGF: line 3"), std::string::npos) << r.err;
+  struct stat st {};
+  EXPECT_EQ(stat((dir() + "/bad.png").c_str(), &st), 0);  // the screenshot is still written
+  std::ofstream(dir() + "/EMPTY.UGF") << "";
+  r = RunUgfview({"--keys", "", "EMPTY.UGF"}, dir());
+  EXPECT_EQ(r.status, 100) << r.err;
+}
+
+TEST_F(DrawingRun, AbsurdNumbersDrawWithoutHarm) {
+  std::ofstream(dir() + "/ODD.UGF") << "odd\n1e38 -1e38 2147483647\n0 0 0\n-1e38 1e38 0\n5 5 600\n5 5 0\n";
+  const auto r = RunUgfview({"--keys", "", "ODD.UGF"}, dir());
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::ofstream(dir() + "/ONE.UGF") << "one\n3 4 5";
+  EXPECT_EQ(RunUgfview({"--keys", "", "ONE.UGF"}, dir()).status, 0);
+}
+
+}  // namespace
