@@ -83,6 +83,17 @@ void LayoutScreen() {
   DrawCornerMark();
 }
 
+void EraseCornerMark() {
+  const int m = view::ViewMargin;
+  SetInnerDrawViewport();
+  graphics::SetDrawColor(0);
+  for (int y = m + 1; y <= m + 9; ++y) {
+    graphics::MoveToPoint(m + 1, y);
+    graphics::LineToPoint(m + 24, y);
+  }
+  DrawTextRun(std::to_string(MarkNumber), m + CharHeight + 1, m + CharHeight + 1, CharHeight, CharHeight);
+}
+
 void DrawCornerMark() {
   const int m = view::ViewMargin;
   // Both ends of each line belong to the strip.

@@ -18,6 +18,8 @@ void SetDrawViewport();
 void SetInnerDrawViewport();
 void LayoutScreen();
 void DrawCornerMark();
+// The whole mark drawn again in black, number included, before a viewport changes.
+void EraseCornerMark();
 
 // Baseline of text row r (0..3), from the top of the text area.
 int RowBaseline(int row);

@@ -133,6 +133,8 @@ void SetViewportRect(int left, int top, int width, int height) {
 void SelectViewport(int k) {
   // The old viewport's corner mark goes; the new one is drawn by whoever frames the area.
   const int m = ViewMargin;
+  // The strip below alone would leave the mark's number and one row of its swatch behind.
+  dialogs::EraseCornerMark();
   dialogs::SetDrawViewport();
   graphics::SetDrawColor(0);
   for (int y = m + 1; y <= m + 9; ++y) {

@@ -240,6 +240,11 @@ TEST_F(ViewsTest, SelectingAViewportRemovesTheOldCornerMark) {
   ASSERT_EQ(swatch(kWhite), 7 * 8);
   view::SelectViewport(7);
   EXPECT_EQ(swatch(kBlack), 7 * 8);
+  // Nothing of the mark is left, its number included.
+  int lit = 0;
+  for (int y = 2; y < 40; ++y)
+    for (int x = 2; x < 40; ++x) lit += graphics::PixelAt(x, y) == kWhite;
+  EXPECT_EQ(lit, 0);
   // The colour is the mark's again for whoever draws next.
   EXPECT_EQ(graphics::DrawColorIndex, dialogs::MarkColour);
 
