@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include "app/test_card.h"
@@ -9,7 +10,13 @@
 #include "graphics/driver.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
+#include "commands/command_keys.h"
+#include "commands/zoom_window.h"
+#include "dialogs/menu_panel.h"
+#include "dialogs/number_field.h"
 #include "drawing/element_store.h"
+#include "textentry/line_editor.h"
+#include "view/view_commands.h"
 #include "drawing/replay.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -100,16 +107,20 @@ void StartProgram() {
   graphics::MouseStartUp();
   dialogs::StrokeFontStartUp();
   dialogs::TextAreaStartUp();
+  dialogs::MenuPanelStartUp();
+  dialogs::NumberFieldStartUp();
+  textentry::LineEditorStartUp();
   view::TransformsStartUp();
   view::ViewsStartUp();
   view::RedrawStartUp();
   view::CursorStartUp();
+  view::ViewCommandsStartUp();
+  commands::ZoomWindowStartUp();
+  // Binds the view, cursor and drawing hooks: after the modules whose start-ups reset them.
+  commands::CommandKeysStartUp();
   drawing::ReplayStartUp();
   drawing::ElementStoreStartUp();
-  // The command-key unit's bindings.
-  view::MoveToWorldProc = view::MoveToWorld;
-  view::LineToWorldProc = view::LineToWorld;
-  graphics::ViewStartProc = view::InitView;
+  // The replay's start-up put the placeholders back; the unit's are the same ones.
   graphics::RedrawProc = view::Redraw;
 }
 
@@ -155,15 +166,27 @@ void RunProgram(const Options& options) {
   }
   graphics::InitGraphics();
   OpenDrawing(options.drawing);
-  // Until the main menu exists: Esc ends, 1..7 pick a viewport layout.
+  // Until the main menu exists: a menu whose items each pick a point with the graphic
+  // cursor; the point is shown in the title row. Esc ends.
+  const char* items[8] = {"Ввод из файла", "Вывод в файл", "Вывод в файл .SGB", "Вывод на принтер",
+                          "Вывод в файл .PLT", "Данные ", "Повернуть ", "Новый формат "};
+  std::string picked;
   for (;;) {
-    const std::uint8_t key = graphics::ReadCommandKey();
+    dialogs::SetMenuItem(0, picked.empty() ? platform::Cp866("     М И Р Т А В Е Л  Файл ") +
+                                                 drawing::SourceName + ".UGF"
+                                           : picked);
+    for (int i = 0; i < 8; ++i) dialogs::SetMenuItem(i + 1, platform::Cp866(items[i]));
+    std::uint8_t key = 0;
+    dialogs::RunMenu(8, key);
     if (key == 27) graphics::CloseGraphics();
-    if (key == 0) {
-      graphics::ReadRawKey();
-    } else if (key >= '1' && key <= '7') {
-      view::SelectViewport(key - '0');
-      view::Redraw();
+    if (key >= '1' && key <= '8') {
+      dialogs::ShowMessage(0, platform::Cp866(" Укажите точку"));
+      float x = 0, y = 0, z = 0;
+      std::uint8_t end = 0;
+      view::GraphicCursor(x, y, z, end);
+      char buf[96];
+      std::snprintf(buf, sizeof buf, " X %.2f  Y %.2f  Z %.2f", x, y, z);
+      picked = platform::Cp866("     Точка") + buf;
     }
   }
 }

@@ -1,16 +1,168 @@
 #include "commands/command_keys.h"
 
 #include <string>
+#include <string_view>
 
+#include "commands/grid_step.h"
+#include "dialogs/menu_panel.h"
 #include "dialogs/text_area.h"
+#include "drawing/replay.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
+#include "view/cursor.h"
+#include "view/redraw.h"
+#include "view/view_commands.h"
+#include "view/view_state.h"
+#include "view/views.h"
 
 namespace commands {
 
+namespace {
+
+constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
+
+void PlaceholderDraw() { ReportUndefinedProcedure("WID_RIS"); }
+void PlaceholderExtents(float&, float&, float&, float&) { ReportUndefinedProcedure("WID_GRAN"); }
+void PlaceholderDeleteLast() { ReportUndefinedProcedure("WID_DELLAST"); }
+void Nothing() {}
+
+// While a command of the key reader runs its own dialogue, a repaint must not put the menu
+// panel over it; the panel is drawn again when the command is done.
+class PanelRepaintPaused {
+ public:
+  PanelRepaintPaused() : saved_(view::MenuRedrawProc) { view::MenuRedrawProc = Nothing; }
+  ~PanelRepaintPaused() { view::MenuRedrawProc = saved_; }
+  PanelRepaintPaused(const PanelRepaintPaused&) = delete;
+  PanelRepaintPaused& operator=(const PanelRepaintPaused&) = delete;
+
+ private:
+  platform::Hook<void()> saved_;
+};
+
+// In float, so that a pan far out saturates to infinity instead of overflowing a conversion.
+void PanU(float sign) {
+  view::ViewCentreU += sign * static_cast<float>(view::PanStepX) * view::UnitsPerPixelX;
+}
+void PanV(float sign) {
+  view::ViewCentreV += sign * static_cast<float>(view::PanStepY) * view::UnitsPerPixelY;
+}
+void Turn(int axis, bool positive) {
+  view::TurnView(axis, positive ? view::TurnSin : -view::TurnSin, view::TurnCos);
+}
+
+// The arrows and Ctrl+arrows: one of the two sets pans, the other turns.
+void ArrowKey(int code) {
+  const bool plain = code == 72 || code == 80 || code == 75 || code == 77;
+  const bool pan = plain == (view::StepByAngle == 0);
+  switch (code) {
+    case 72:
+    case 141:
+      pan ? PanV(-1.0f) : Turn(1, false);
+      break;
+    case 80:
+    case 145:
+      pan ? PanV(1.0f) : Turn(1, true);
+      break;
+    case 75:
+    case 115:
+      pan ? PanU(1.0f) : Turn(2, true);
+      break;
+    case 77:
+    case 116:
+      pan ? PanU(-1.0f) : Turn(2, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void ExtendedKey(int code) {
+  switch (code) {
+    case 73:  // PgUp
+      if (view::UnitsPerPixelX > 0.00001) {
+        view::UnitsPerPixelX /= 1.5f;
+        view::UnitsPerPixelY /= 1.5f;
+        view::DepthScale /= 1.5f;
+      }
+      break;
+    case 81:  // PgDn
+      view::UnitsPerPixelX *= 1.5f;
+      view::UnitsPerPixelY *= 1.5f;
+      view::DepthScale *= 1.5f;
+      break;
+    case 152:  // Shift+Up
+    case 155:  // Shift+Left
+      Turn(3, true);
+      break;
+    case 157:  // Shift+Right
+    case 160:  // Shift+Down
+      Turn(3, false);
+      break;
+    default:
+      ArrowKey(code);
+      break;
+  }
+  // Stored first: in the split layouts the redraw recalls the viewport's view.
+  view::StoreView(view::ViewTable::kViewport, view::ActiveViewport);
+  view::Redraw();
+}
+
+bool IsViewCommandKey(std::uint8_t key) {
+  // Ctrl+B, D, Tab, Ctrl+K, N, Q, R, V, Z, then the characters.
+  static constexpr std::string_view kViewKeys =
+      "\x02\x04\x09\x0b\x0e\x11\x12\x16\x1a!$,.;<>@BEGRVZbegrvz";
+  return key != 0 && kViewKeys.find(static_cast<char>(key)) != std::string_view::npos;
+}
+
+}  // namespace
+
+constinit platform::Hook<void()> DeleteLastProc = PlaceholderDeleteLast;
+
+void CommandKeysStartUp() {
+  view::TurnSin = kSin15;
+  view::TurnCos = kCos15;
+  view::ActiveViewport = 1;
+  view::MoveToWorldProc = view::MoveToWorld;
+  view::LineToWorldProc = view::LineToWorld;
+  graphics::ViewStartProc = view::InitView;
+  view::CursorMarkerProc = view::DrawCursorMarker;
+  view::OverlayProc = view::DrawOverlays;
+  drawing::DrawProc = PlaceholderDraw;
+  drawing::ExtentsProc = PlaceholderExtents;
+  DeleteLastProc = PlaceholderDeleteLast;
+  view::CtrlZProc = Nothing;
+}
+
 void ReportUndefinedProcedure(std::string_view name) {
   dialogs::ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
-  graphics::ReadCommandKey();
+  // An extended key is taken whole, so its second byte cannot reach the next reader as a letter.
+  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+}
+
+void ReadMenuKey(std::uint8_t& key) {
+  graphics::ShowMouse();
+  key = graphics::ReadCommandKey();
+  std::uint8_t ext = 0;
+  dialogs::MapClickToKey(key, ext);
+  graphics::HideMouse();
+  if (key == 0) {
+    ExtendedKey(ext != 0 ? ext : graphics::ReadRawKey());
+    key = 0;
+    return;
+  }
+  if (IsViewCommandKey(key)) {
+    {
+      PanelRepaintPaused paused;
+      view::ViewCommand(key);
+    }
+    if (key != 26) key = '0';
+  } else if (key == 'X' || key == 'x') {
+    {
+      PanelRepaintPaused paused;
+      GridStepCommand();
+    }
+    key = '0';
+  }
 }
 
 }  // namespace commands

@@ -1,0 +1,6 @@
+// The grid step command (X in any menu).
+#pragma once
+
+namespace commands {
+void GridStepCommand();
+}  // namespace commands

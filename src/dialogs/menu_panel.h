@@ -1,0 +1,41 @@
+// The menu panel in the text area: title, numbered items, letter buttons and an arrow pad.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dialogs {
+
+struct MenuItem {
+  std::string name;       // at most 50 characters
+  std::string valueText;  // at most 50 characters
+  int kind = 0;           // 0 plain, 1 number
+  float value = 0;
+};
+
+struct PanelZone {
+  int x1 = 0, x2 = 0, y1 = 0, y2 = 0;  // client pixels, x1 <= x < x2, y1 <= y < y2
+  std::uint8_t key = 0;
+  std::uint8_t extKey = 0;
+  std::string label;  // at most 2 characters
+};
+
+extern std::array<MenuItem, 10> MenuItems;  // 0 is the title
+extern int MenuItemCount;
+extern std::array<PanelZone, 33> PanelZones;
+extern int ZoneCount;  // index of the last zone, -1 when empty
+extern int PanelTopLeftColour;
+extern int PanelBottomRightColour;
+
+void MenuPanelStartUp();
+void SetMenuItem(int i, std::string_view text);
+void SetMenuItemValue(int i, std::string_view text, float value, int width, int decimals);
+void SetMenuNumber(int i, std::string_view text, float value, int width, int decimals);
+float GetMenuNumber(int i);
+void RunMenu(int count, std::uint8_t& key);
+void BuildPanelZones();
+void DrawMenuPanel();
+void MapClickToKey(std::uint8_t& key, std::uint8_t& extKey);
+
+}  // namespace dialogs
