@@ -1,0 +1,37 @@
+// Output files are written to a temporary file in the target's folder and renamed over the
+// target at the end, so no existing file is ever left half-written. A run that ends early
+// (a run-time error unwinding) removes the temporary file.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // Creates the temporary file next to `path`; a failure ends the run with the run-time
+  // error report naming `display`.
+  void Open(const std::string& path, const std::string& display);
+  void Write(std::string_view bytes);
+  // Flushes, closes and renames the temporary file over the target.
+  void Commit();
+  bool is_open() const { return fd_ >= 0; }
+
+ private:
+  void Flush();
+  int fd_ = -1;
+  std::string path_;
+  std::string temp_;
+  std::string display_;
+  std::string buf_;
+};
+
+// True when both paths name the same existing file (device and inode).
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace platform
