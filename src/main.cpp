@@ -49,6 +49,14 @@ int main(int argc, char** argv) {
   options.screenshot = Absolute(options.screenshot);
   options.drawing = Absolute(options.drawing);
 
+  if (!options.batch.empty()) {
+    if (options.drawing.empty()) {
+      std::fprintf(stderr, "ugfview: --%s needs a drawing\n", options.batch.c_str());
+      return 2;
+    }
+    options.output = Absolute(options.output);
+    options.headless = true;
+  }
   if (options.headless) {
     platform::KeyScript script;
     if (!platform::ParseKeyScript(options.keys, script, error)) {
@@ -62,7 +70,11 @@ int main(int argc, char** argv) {
   try {
     app::StartProgram();
     graphics::SelectBackend(options.headless ? &platform::HeadlessBackend : &platform::SdlBackend);
-    app::RunProgram(options);
+    if (options.batch.empty()) {
+      app::RunProgram(options);
+    } else {
+      app::RunBatch(options);
+    }
   } catch (const platform::ProgramEnd& end) {
     status = end.status;
   } catch (const platform::RunTimeFailure& failure) {
@@ -78,6 +90,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   drawing::RemoveScratchFiles();
-  WriteScreenshot(options.screenshot);
+  if (options.batch.empty()) WriteScreenshot(options.screenshot);
   return status;
 }

@@ -10,8 +10,15 @@
 #include "graphics/driver.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
+#include "app/main_menu.h"
 #include "commands/command_keys.h"
+#include "drawing/hpgl_writer.h"
+#include "drawing/sgb_writer.h"
+#include "drawing/ugf_export.h"
+#include "platform/errors.h"
+#include "platform/output_file.h"
 #include "commands/zoom_window.h"
+#include "dialogs/file_selector.h"
 #include "dialogs/menu_panel.h"
 #include "dialogs/number_field.h"
 #include "drawing/element_store.h"
@@ -49,6 +56,11 @@ std::string UsageText() {
          "1024x768)\n"
          "  --keys SCRIPT       input for the headless backend\n"
          "  --screenshot FILE   write the framebuffer as PNG when the run ends\n"
+         "  --plt FILE | --sgb FILE | --ugf FILE | --print\n"
+         "                      convert or print DRAWING without the menu\n"
+         "  --scale S           scale of --plt and --print (default 1)\n"
+         "  --rotate            turn the drawing by 90 degrees first\n"
+         "  --test-card         the graphics test screen instead of the program\n"
          "  --help, --version\n";
 }
 
@@ -83,6 +95,35 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--screenshot needs a file name";
         return false;
       }
+    } else if (a == "--plt" || a == "--sgb" || a == "--ugf") {
+      if (!o.batch.empty()) {
+        error = "only one of --plt, --sgb, --ugf, --print";
+        return false;
+      }
+      o.batch = std::string(a.substr(2));
+      if (!value(o.output)) return false;
+      if (o.output.empty()) {
+        error = std::string(a) + " needs a file name";
+        return false;
+      }
+    } else if (a == "--print") {
+      if (!o.batch.empty()) {
+        error = "only one of --plt, --sgb, --ugf, --print";
+        return false;
+      }
+      o.batch = "print";
+    } else if (a == "--scale") {
+      std::string v;
+      if (!value(v)) return false;
+      auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), o.scale);
+      if (ec != std::errc() || p != v.data() + v.size() || !(o.scale > 0) || o.scale > 1e6f) {
+        error = "bad --scale '" + v + "': needs a number above 0";
+        return false;
+      }
+    } else if (a == "--rotate") {
+      o.rotate = true;
+    } else if (a == "--test-card") {
+      o.test_card = true;
     } else if (a == "--help") {
       o.help = true;
     } else if (a == "--version") {
@@ -120,6 +161,9 @@ void StartProgram() {
   commands::CommandKeysStartUp();
   drawing::ReplayStartUp();
   drawing::ElementStoreStartUp();
+  drawing::UgfExportStartUp();
+  dialogs::FileSelectorStartUp();
+  MainMenuStartUp();
   // The replay's start-up put the placeholders back; the unit's are the same ones.
   graphics::RedrawProc = view::Redraw;
 }
@@ -158,37 +202,41 @@ void OpenDrawing(const std::string& given) {
 }
 
 void RunProgram(const Options& options) {
-  if (options.drawing.empty()) {
+  if (options.test_card) {
     graphics::RedrawProc = DrawTestCard;
     graphics::PaintHook = DrawTestCard;
     graphics::InitGraphics();
     RunTestCard();
   }
   graphics::InitGraphics();
-  OpenDrawing(options.drawing);
-  // Until the main menu exists: a menu whose items each pick a point with the graphic
-  // cursor; the point is shown in the title row. Esc ends.
-  const char* items[8] = {"Ввод из файла", "Вывод в файл", "Вывод в файл .SGB", "Вывод на принтер",
-                          "Вывод в файл .PLT", "Данные ", "Повернуть ", "Новый формат "};
-  std::string picked;
-  for (;;) {
-    dialogs::SetMenuItem(0, picked.empty() ? platform::Cp866("     М И Р Т А В Е Л  Файл ") +
-                                                 drawing::SourceName + ".UGF"
-                                           : picked);
-    for (int i = 0; i < 8; ++i) dialogs::SetMenuItem(i + 1, platform::Cp866(items[i]));
-    std::uint8_t key = 0;
-    dialogs::RunMenu(8, key);
-    if (key == 27) graphics::CloseGraphics();
-    if (key >= '1' && key <= '8') {
-      dialogs::ShowMessage(0, platform::Cp866(" Укажите точку"));
-      float x = 0, y = 0, z = 0;
-      std::uint8_t end = 0;
-      view::GraphicCursor(x, y, z, end);
-      char buf[96];
-      std::snprintf(buf, sizeof buf, " X %.2f  Y %.2f  Z %.2f", x, y, z);
-      picked = platform::Cp866("     Точка") + buf;
-    }
+  RunMainProgram(options.drawing);
+}
+
+void RunBatch(const Options& options) {
+  graphics::InitGraphics();
+  drawing::SourceFile = ResolveDrawing(options.drawing);
+  drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
+  drawing::RotateFlag = options.rotate ? 1 : 0;
+  DetectVariant();
+  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
+  view::StepByAngle = 0;
+  view::FitAllAndRedraw();
+  const std::string display = options.output.substr(options.output.rfind('/') == std::string::npos
+                                                        ? 0
+                                                        : options.output.rfind('/') + 1);
+  if (options.batch == "plt") {
+    drawing::WritePlt(drawing::SourceFile, options.output, options.scale);
+  } else if (options.batch == "sgb") {
+    drawing::WriteSgb(drawing::SourceFile, options.output);
+  } else if (options.batch == "ugf") {
+    if (platform::SameFile(options.output, drawing::SourceFile))
+      platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
+    if (drawing::ExportUgfBatch(options.output, display) == drawing::ExportResult::kSameFile)
+      platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
+  } else {
+    platform::RunTimeError(1, "no printer: printing is not available yet");
   }
+  throw platform::ProgramEnd{0};
 }
 
 }  // namespace app

@@ -12,6 +12,11 @@ struct Options {
   std::string keys;
   std::string screenshot;
   std::string drawing;
+  bool test_card = false;   // the driver's test screen instead of the program
+  std::string batch;        // "plt", "sgb", "ugf", "print" or empty
+  std::string output;
+  float scale = 1.0f;
+  bool rotate = false;
   bool help = false;
   bool version = false;
 };
@@ -29,6 +34,9 @@ std::string ResolveDrawing(const std::string& given);
 std::string BaseNameOf(const std::string& path);
 // Makes `given` the current drawing: variant, hooks, fit and picture.
 void OpenDrawing(const std::string& given);
+
+// A conversion or print without the menu (a headless run); ends the program.
+[[noreturn]] void RunBatch(const Options& options);
 
 // The interactive run: opens the graphics and runs until the program ends (by throwing
 // platform::ProgramEnd or platform::RunTimeFailure).

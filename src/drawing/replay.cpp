@@ -7,6 +7,7 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/element_store.h"
+#include "drawing/ugf_export.h"
 #include "drawing/ugf_reader.h"
 #include "graphics/driver.h"
 #include "platform/errors.h"
@@ -167,7 +168,8 @@ void OutputElement() {
     }
     case 2:
       ScreenElement();
-      CurrentPen = graphics::GetDrawColor();
+      // CurrentPen stays the pen as read: the driver's colour is the scheme's substitute
+      // (scheme 4 would write pen 0, a continuation).
       ElementOutputProc();
       break;
     default:
@@ -216,7 +218,7 @@ void ExtentsOfDrawing(float& xmin, float& ymin, float& xmax, float& ymax) {
 }
 
 void WriteAndDrawPoint(float u, float v, std::int32_t pen) {
-  // The file half belongs to the export, which installs its own writer.
+  WriteUgfRecord(u, v, pen);
   int px = 0, py = 0;
   view::ViewToPixel(u, v, px, py);
   if (pen > 0) {

@@ -12,7 +12,7 @@ using testing_support::RunUgfview;
 class ProgramRun : public testing_support::ProgramTest {};
 
 TEST_F(ProgramRun, TestCardScreenshotHeadless) {
-  const auto r = RunUgfview({"--headless", "--size", "640x480", "--keys", "", "--screenshot", "card.png"}, dir());
+  const auto r = RunUgfview({"--test-card", "--headless", "--size", "640x480", "--keys", "", "--screenshot", "card.png"}, dir());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   std::vector<std::uint32_t> px;
@@ -28,7 +28,7 @@ TEST_F(ProgramRun, TestCardScreenshotHeadless) {
 }
 
 TEST_F(ProgramRun, EscEndsAndTheKeyLogRecordsWhatArrived) {
-  const auto r = RunUgfview({"--keys", "{shift+Down}ф{click 3 4}\\e", "--screenshot", "a.png"}, dir(),
+  const auto r = RunUgfview({"--test-card", "--keys", "{shift+Down}ф{click 3 4}\\e", "--screenshot", "a.png"}, dir(),
                             {"UGFVIEW_KEYLOG=" + dir() + "/keys.log"});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string log = ReadFile(dir() + "/keys.log");
@@ -45,7 +45,7 @@ TEST_F(ProgramRun, EscEndsAndTheKeyLogRecordsWhatArrived) {
 }
 
 TEST_F(ProgramRun, QuitQuestionNoGoesOnYesEnds) {
-  const auto r = RunUgfview({"--keys", "a{+}{close-no}b{close-yes}c"}, dir(),
+  const auto r = RunUgfview({"--test-card", "--keys", "a{+}{close-no}b{close-yes}c"}, dir(),
                             {"UGFVIEW_KEYLOG=" + dir() + "/keys.log"});
   EXPECT_EQ(r.status, 0);
   const std::string log = ReadFile(dir() + "/keys.log");
@@ -66,11 +66,11 @@ TEST_F(ProgramRun, UsageErrorsExitTwoWithOneLine) {
 }
 
 TEST_F(ProgramRun, NoDisplayWithoutHeadlessSaysHowToRunHeadless) {
-  const auto r = RunUgfview({}, dir(), {"SDL_VIDEODRIVER=dummy"});
+  const auto r = RunUgfview({"--test-card"}, dir(), {"SDL_VIDEODRIVER=dummy"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot open a window"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("--headless"), std::string::npos) << r.err;
-  const auto r2 = RunUgfview({}, dir());  // no DISPLAY at all
+  const auto r2 = RunUgfview({"--test-card"}, dir());  // no DISPLAY at all
   EXPECT_EQ(r2.status, 1);
 }
 

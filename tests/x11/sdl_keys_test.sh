@@ -261,7 +261,7 @@ echo "Xvfb on $DISPLAY"
 python3 "$tmp/xhelp.py" keysyms Cyrillic_ef Cyrillic_EF || fail "cannot map the Cyrillic key"
 
 # --- the program ---------------------------------------------------------------------------
-(cd "$tmp" && UGFVIEW_KEYLOG=$log SDL_VIDEODRIVER=x11 exec "$prog" --screenshot "$tmp/own.png") \
+(cd "$tmp" && UGFVIEW_KEYLOG=$log SDL_VIDEODRIVER=x11 exec "$prog" --test-card --screenshot "$tmp/own.png") \
   >"$tmp/prog.out" 2>"$tmp/prog.err" &
 prog_pid=$!
 

@@ -1,0 +1,259 @@
+#include "app/main_menu.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include <fstream>
+#include <string_view>
+
+#include "app/program.h"
+#include "commands/command_keys.h"
+#include "dialogs/file_selector.h"
+#include "dialogs/menu_panel.h"
+#include "dialogs/number_field.h"
+#include "dialogs/text_area.h"
+#include "drawing/hpgl_writer.h"
+#include "drawing/replay.h"
+#include "drawing/sgb_writer.h"
+#include "drawing/ugf_export.h"
+#include "drawing/ugf_reader.h"
+#include "graphics/driver.h"
+#include "graphics/window.h"
+#include "platform/output_file.h"
+#include "platform/text.h"
+#include "textentry/banner.h"
+#include "textentry/line_editor.h"
+#include "view/cursor.h"
+#include "view/redraw.h"
+
+namespace app {
+
+std::int32_t ArgCount = 0;
+std::int32_t HeaderPen = 0;
+std::uint8_t MenuKey = 0;
+std::string TargetName;
+
+void MainMenuStartUp() {
+  ArgCount = 0;
+  HeaderPen = 0;
+  MenuKey = 0;
+  TargetName.clear();
+}
+
+std::string NameToPath(const std::string& cp866) { return platform::Cp866ToUtf8(cp866); }
+
+namespace {
+// The selector may have changed the folder; a repaint replays the drawing from anywhere.
+std::string AbsoluteSelected() {
+  const std::string& p = dialogs::SelectedPath;
+  if (p.empty() || p[0] == '/') return p;
+  char buf[PATH_MAX];
+  if (getcwd(buf, sizeof buf) == nullptr) return p;
+  return std::string(buf) + "/" + p;
+}
+}  // namespace
+
+void ReadStartDirectory() {
+  std::ifstream f("TEK.DAT", std::ios::binary);
+  if (!f) return;
+  std::string line1, dir;
+  std::getline(f, line1);
+  if (!std::getline(f, dir)) return;
+  if (!dir.empty() && dir.back() == '\r') dir.pop_back();
+  // Lines 3 to 7 are not used.
+  if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/') && dir.size() > 1) dir.pop_back();
+  if (dir.empty()) return;
+  // A drive prefix is dropped and both separators are taken: "D:\DRAW" is /DRAW.
+  if (dir.size() >= 2 && dir[1] == ':' &&
+      ((dir[0] >= 'A' && dir[0] <= 'Z') || (dir[0] >= 'a' && dir[0] <= 'z')))
+    dir = dir.substr(2);
+  for (char& c : dir)
+    if (c == '\\') c = '/';
+  if (dir.empty()) return;
+  if (chdir(dir.c_str()) != 0) {
+    // Failure is ignored, as is a missing or unreadable TEK.DAT.
+  }
+}
+
+void BindVariant() {
+  drawing::DrawProc = drawing::DrawingVariant == 0 ? drawing::DrawNewVariant : drawing::DrawOldVariant;
+}
+
+void DetectVariant() {
+  drawing::UgfReader reader;
+  const std::string& file = drawing::SourceFile;
+  reader.Open(file, file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1));
+  drawing::UgfRecord r;
+  reader.Next(r);  // no first record: the reader ends the run with code 100
+  HeaderPen = r.pen;
+  drawing::DrawingVariant = HeaderPen > 0 ? 0 : 1;
+  BindVariant();
+}
+
+void ShowTitle() {
+  textentry::ShowBanner(platform::Cp866("Просмотр и печать графического файла"), 2.2f, 2004);
+}
+
+namespace {
+
+std::string Cut50(std::string s) {
+  if (s.size() > 50) s.resize(50);
+  return s;
+}
+
+// Waits for one key, taking an extended key whole.
+void WaitKey() {
+  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+}
+
+// An empty name cancels the item; nothing is written.
+bool Cancelled(const std::string& name) {
+  if (!name.empty()) return false;
+  dialogs::ShowMessage(0, platform::Cp866(" Имя файла не задано, вывод отменён;No file name, nothing written"));
+  WaitKey();
+  return true;
+}
+
+
+}  // namespace
+
+void OutputItem(std::uint8_t item) {
+  switch (item) {
+    case '2': {
+      TargetName.clear();
+      textentry::EditLine(platform::Cp866(" Файл") + TargetName + platform::Cp866(" Вывод в файл (.UGF) : "),
+                          TargetName);
+      if (Cancelled(TargetName)) break;
+      const std::string path = NameToPath(TargetName) + ".UGF";
+      // The drawing being viewed is never overwritten, whatever the spelling of its name.
+      const std::string existing = platform::FindExisting(path);
+      if (TargetName == drawing::SourceName || platform::SameFile(path, drawing::SourceFile) ||
+          (!existing.empty() && platform::SameFile(existing, drawing::SourceFile))) {
+        dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
+        WaitKey();
+        break;
+      }
+      // The answer is taken and the output stays the new variant.
+      int answer = 1, result = 0;
+      dialogs::EditInteger(platform::Cp866(" 1 - Вывод в новом формате, 0 - В старом формате : "), answer, result);
+      if (drawing::ExportUgf(path, TargetName + ".UGF") == drawing::ExportResult::kSameFile) {
+        dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
+        WaitKey();
+      }
+      break;
+    }
+    case '3': {
+      TargetName = drawing::SourceName;
+      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.SGB) : "),
+                          TargetName);
+      if (Cancelled(TargetName)) break;
+      drawing::WriteSgb(drawing::SourceFile, NameToPath(TargetName) + ".SGB");
+      break;
+    }
+    case '4':
+      commands::ReportUndefinedProcedure("PrintCommand");
+      break;
+    case '5': {
+      TargetName = drawing::SourceName;
+      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.PLT) : "),
+                          TargetName);
+      if (Cancelled(TargetName)) break;
+      float scale = 1.0f;
+      int result = 0;
+      dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
+      drawing::WritePlt(drawing::SourceFile, NameToPath(TargetName) + ".PLT", scale);
+      break;
+    }
+    case '6': {
+      dialogs::ShowMessage(0, platform::Cp866(" Укажите точку"));
+      float x = 0, y = 0, z = 0;
+      std::uint8_t key = 0;
+      view::GraphicCursor(x, y, z, key);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void MainMenu(std::uint8_t& key) {
+  for (;;) {
+    dialogs::SetMenuItem(0, Cut50(platform::Cp866("     М И Р Т А В Е Л  Файл ") + drawing::SourceName + ".UGF"));
+    const char* items[7] = {"Ввод из файла", "Вывод в файл", "Вывод в файл .SGB", "Вывод на принтер",
+                            "Вывод в файл .PLT", "Данные ", "Повернуть "};
+    for (int i = 0; i < 7; ++i) dialogs::SetMenuItem(i + 1, Cut50(platform::Cp866(items[i])));
+    dialogs::SetMenuItem(8, platform::Cp866(drawing::DrawingVariant == 0 ? "Новый формат " : "Старый формат "));
+    dialogs::RunMenu(8, key);
+    switch (key) {
+      case 13:
+      case 27:
+      case '[':
+      case ']':
+        return;
+      case '1': {
+        std::string name;
+        dialogs::SelectFile(1, "*.UGF", name);
+        drawing::SourceName = name;
+        if (name.empty()) return;
+        drawing::SourceFile = AbsoluteSelected();
+        DetectVariant();
+        graphics::PaintHook = view::RepaintAll;
+        view::FitAllAndRedraw();
+        key = ']';
+        break;
+      }
+      case '7':
+        drawing::RotateFlag = 1 - drawing::RotateFlag;
+        view::FitAllAndRedraw();
+        break;
+      case '8':
+        drawing::DrawingVariant = 1 - drawing::DrawingVariant;
+        BindVariant();
+        graphics::PaintHook = view::RepaintAll;
+        drawing::DrawProc();
+        key = ']';
+        break;
+      case '2':
+      case '3':
+      case '4':
+      case '5':
+      case '6':
+        OutputItem(key);
+        key = ']';
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void RunMainProgram(const std::string& given) {
+  ArgCount = given.empty() ? 0 : 1;
+  dialogs::SelectorExtension = ".UGF";
+  if (ArgCount > 0) drawing::SourceName = platform::Cp866(BaseNameOf(given));
+  view::InitView();
+  graphics::PaintHook = ShowTitle;
+  ShowTitle();
+  if (ArgCount > 0) {
+    drawing::SourceFile = ResolveDrawing(given);
+  } else {
+    ReadStartDirectory();
+    std::string name;
+    dialogs::SelectFile(1, "*.UGF", name);
+    drawing::SourceName = name;
+    if (name.empty()) graphics::CloseGraphics();
+    drawing::SourceFile = AbsoluteSelected();
+  }
+  DetectVariant();
+  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
+  graphics::PaintHook = view::RepaintAll;
+  view::StepByAngle = 0;
+  view::FitAllAndRedraw();
+  do {
+    MainMenu(MenuKey);
+  } while (MenuKey != 27);
+  graphics::CloseGraphics();
+}
+
+}  // namespace app

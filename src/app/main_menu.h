@@ -1,0 +1,32 @@
+// The main program's run and its menu: start-up, the drawing from the command line or the
+// file selector, the variant, the fit, and the main menu until Esc.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+extern std::int32_t ArgCount;
+extern std::int32_t HeaderPen;
+extern std::uint8_t MenuKey;
+extern std::string TargetName;  // CP866
+
+void MainMenuStartUp();
+// TEK.DAT line 2 names the working directory; errors are ignored.
+void ReadStartDirectory();
+void DetectVariant();
+void MainMenu(std::uint8_t& key);
+void ShowTitle();
+// Binds the drawing procedure of the current variant.
+void BindVariant();
+
+// The output items of the menu ('2' to '6').
+void OutputItem(std::uint8_t item);
+
+// A CP866 name typed by the user as a file path (UTF-8).
+std::string NameToPath(const std::string& cp866);
+
+// The whole interactive run after the graphics are opened; ends the program.
+[[noreturn]] void RunMainProgram(const std::string& drawing);
+
+}  // namespace app

@@ -1,0 +1,12 @@
+// The HP-GL plotter file: the drawing read straight from its file in two passes (extents,
+// then pen commands), only RotateFlag applied, every move and draw echoed on the screen.
+#pragma once
+#include <string>
+
+namespace drawing {
+
+// Reads `source` by DrawingVariant and RotateFlag and writes `target_path` (CR LF lines);
+// one drawing unit is one millimetre times `scale`.
+void WritePlt(const std::string& source, const std::string& target_path, float scale);
+
+}  // namespace drawing

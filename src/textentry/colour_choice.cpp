@@ -1,0 +1,131 @@
+#include "textentry/colour_choice.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "dialogs/number_field.h"
+#include "dialogs/stroke_font.h"
+#include "dialogs/text_area.h"
+#include "graphics/driver.h"
+#include "platform/rounding.h"
+#include "platform/text.h"
+#include "view/view_state.h"
+
+namespace textentry {
+
+namespace {
+
+constexpr int kSwatchLeft = 84;
+constexpr int kSwatchPitch = 35;
+
+int SwatchX(int colour) { return kSwatchLeft + kSwatchPitch * colour; }
+
+// Every draw names the text area again: a repaint inside a key read may have moved the
+// viewport.
+void DrawText(std::string_view text, int x, int y, int colour) {
+  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  graphics::SetDrawColor(colour);
+  dialogs::DrawTextRun(text, x, y, 7, 7);
+}
+
+std::string ValuesRow(const std::array<std::int32_t, 16>& values) {
+  std::string row;
+  char field[16];
+  for (const std::int32_t v : values) {
+    std::snprintf(field, sizeof field, "%5d", static_cast<int>(v));
+    row += field;
+  }
+  return row;
+}
+
+void DrawDialog(std::string_view title) {
+  dialogs::ClearTextArea();
+  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  for (int i = 0; i < 16; ++i) {
+    const int x0 = SwatchX(i);
+    graphics::SetDrawColor(i);
+    for (int y = 2; y <= 16; ++y) graphics::DrawLine(x0 + 2, y, x0 + 33, y);
+    graphics::SetDrawColor(dialogs::TextColour);
+    graphics::MoveToPoint(x0 + 2, 2);
+    graphics::LineToPoint(x0 + 2, 16);
+    graphics::LineToPoint(x0 + 33, 16);
+    graphics::LineToPoint(x0 + 33, 2);
+    graphics::LineToPoint(x0 + 2, 2);
+    char number[8];
+    std::snprintf(number, sizeof number, "%2d", i);
+    DrawText(number, x0 + 8, 25, dialogs::TextColour);
+  }
+  DrawText(platform::Cp866(" Цвет"), 1, 25, dialogs::TextColour);
+  DrawText(title, 1, 39, dialogs::TextColour);
+}
+
+std::int32_t Step(std::int32_t v, int by) {
+  // Saturates instead of overflowing: the keys set no limits of their own.
+  const std::int64_t r = std::int64_t{v} + by;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(r, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+void ChooseColour(std::string_view title, std::int32_t show_values, std::int32_t& colour,
+                  std::array<std::int32_t, 16>& values) {
+  const bool shown = show_values != 0;
+  const std::string marker = "=====";
+  // An entry colour outside the swatches would index past the values.
+  int c = std::clamp<std::int32_t>(colour, 0, 15);
+  DrawDialog(title);
+  for (;;) {
+    // The row is erased with the text it was drawn with, not with values changed since.
+    std::string row;
+    if (shown) {
+      row = ValuesRow(values);
+      DrawText(row, 70, 39, dialogs::TextColour);
+    }
+    const int marker_x = SwatchX(c) + 2;
+    DrawText(marker, marker_x, 32, dialogs::TextColour);
+    const std::uint8_t key = graphics::ReadCommandKey();
+    DrawText(marker, marker_x, 32, dialogs::TextBackColour);
+    if (key == 0) {
+      switch (graphics::ReadRawKey()) {
+        case 75:
+          if (c > 0) --c;
+          break;
+        case 77:
+          if (c < 15) ++c;
+          break;
+        case 72:
+          values[c] = Step(values[c], 1);
+          break;
+        case 80:
+          values[c] = Step(values[c], -1);
+          break;
+        default:
+          break;
+      }
+    } else if (key == 32 && shown) {
+      float v = static_cast<float>(values[c]);
+      int result = 0;
+      dialogs::EditReal(std::string(title) + " = ", v, result);
+      // Only a typed number replaces the value: the float copy cannot hold every integer.
+      if (result == 1) values[c] = platform::RoundInt(v);
+      DrawDialog(title);
+      continue;
+    }
+    if (shown) DrawText(row, 70, 39, dialogs::TextBackColour);
+    if (key == 13 || key == ']' || key == 32) {
+      colour = c;
+      break;
+    }
+    if (key == 27 || key == '[') {
+      colour = -1;
+      break;
+    }
+  }
+  graphics::SetDrawColor(dialogs::TextColour);
+  dialogs::SetInnerDrawViewport();
+}
+
+}  // namespace textentry
