@@ -7,9 +7,7 @@ tools/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ugfview
 drawing=()
-if [[ -d samples ]] && ls samples/*.UGF >/dev/null 2>&1; then
-  drawing=("$(ls samples/*.UGF | head -n1)")
-fi
+[[ -f samples/PART.UGF ]] && drawing=(samples/PART.UGF)
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec build/ugfview "${drawing[@]}" "$@"
 fi
