@@ -20,8 +20,10 @@
 #include "drawing/ugf_reader.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
+#include "platform/errors.h"
 #include "platform/output_file.h"
 #include "platform/text.h"
+#include "print/print.h"
 #include "textentry/banner.h"
 #include "textentry/line_editor.h"
 #include "view/cursor.h"
@@ -116,6 +118,17 @@ bool Cancelled(const std::string& name) {
 }
 
 
+// A drawing opened under another extension (X.PLT) must not be replaced by its own export.
+bool RefuseDrawingItself(const std::string& path) {
+  const std::string existing = platform::FindExisting(path);
+  if (!existing.empty() && platform::SameFile(existing, drawing::SourceFile)) {
+    dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
+    WaitKey();
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void OutputItem(std::uint8_t item) {
@@ -148,21 +161,25 @@ void OutputItem(std::uint8_t item) {
       textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.SGB) : "),
                           TargetName);
       if (Cancelled(TargetName)) break;
-      drawing::WriteSgb(drawing::SourceFile, NameToPath(TargetName) + ".SGB");
+      const std::string path = NameToPath(TargetName) + ".SGB";
+      if (RefuseDrawingItself(path)) break;
+      drawing::WriteSgb(drawing::SourceFile, path);
       break;
     }
     case '4':
-      commands::ReportUndefinedProcedure("PrintCommand");
+      print::PrintCommand();
       break;
     case '5': {
       TargetName = drawing::SourceName;
       textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.PLT) : "),
                           TargetName);
       if (Cancelled(TargetName)) break;
+      const std::string path = NameToPath(TargetName) + ".PLT";
+      if (RefuseDrawingItself(path)) break;
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
-      drawing::WritePlt(drawing::SourceFile, NameToPath(TargetName) + ".PLT", scale);
+      drawing::WritePlt(drawing::SourceFile, path, scale);
       break;
     }
     case '6': {
@@ -237,6 +254,8 @@ void RunMainProgram(const std::string& given) {
   ShowTitle();
   if (ArgCount > 0) {
     drawing::SourceFile = ResolveDrawing(given);
+    // The name of the file found, in the case it has on disk.
+    drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   } else {
     ReadStartDirectory();
     std::string name;
@@ -254,6 +273,7 @@ void RunMainProgram(const std::string& given) {
     MainMenu(MenuKey);
   } while (MenuKey != 27);
   graphics::CloseGraphics();
+  throw platform::ProgramEnd{0};  // CloseGraphics ends the program; this says so to the compiler
 }
 
 }  // namespace app

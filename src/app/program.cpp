@@ -15,6 +15,7 @@
 #include "drawing/hpgl_writer.h"
 #include "drawing/sgb_writer.h"
 #include "drawing/ugf_export.h"
+#include "print/print.h"
 #include "platform/errors.h"
 #include "platform/output_file.h"
 #include "commands/zoom_window.h"
@@ -162,6 +163,7 @@ void StartProgram() {
   drawing::ReplayStartUp();
   drawing::ElementStoreStartUp();
   drawing::UgfExportStartUp();
+  print::PrintStartUp();
   dialogs::FileSelectorStartUp();
   MainMenuStartUp();
   // The replay's start-up put the placeholders back; the unit's are the same ones.
@@ -224,17 +226,17 @@ void RunBatch(const Options& options) {
   const std::string display = options.output.substr(options.output.rfind('/') == std::string::npos
                                                         ? 0
                                                         : options.output.rfind('/') + 1);
+  if (options.batch != "print" && platform::SameFile(options.output, drawing::SourceFile))
+    platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
   if (options.batch == "plt") {
     drawing::WritePlt(drawing::SourceFile, options.output, options.scale);
   } else if (options.batch == "sgb") {
     drawing::WriteSgb(drawing::SourceFile, options.output);
   } else if (options.batch == "ugf") {
-    if (platform::SameFile(options.output, drawing::SourceFile))
-      platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
     if (drawing::ExportUgfBatch(options.output, display) == drawing::ExportResult::kSameFile)
       platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
   } else {
-    platform::RunTimeError(1, "no printer: printing is not available yet");
+    throw platform::ProgramEnd{print::PrintBatch(options.scale)};
   }
   throw platform::ProgramEnd{0};
 }

@@ -218,9 +218,15 @@ inline void Plot(std::int64_t x, std::int64_t y, std::uint32_t colour) {
 }
 
 // Pixel writers, chosen once per line. `k` counts the interior pixels from 1.
+// A store that misses the cache waits in the store buffer for its line, and a steep line
+// fills the buffer with such stores; a prefetch of the same pixel asks for the line at once
+// and retires at once (as the XOR writer's load does), so the misses overlap.
 struct SolidWriter {
   std::uint32_t c;
-  void operator()(std::uint32_t& p, std::int64_t) const { p = c; }
+  void operator()(std::uint32_t& p, std::int64_t) const {
+    __builtin_prefetch(&p, 1);
+    p = c;
+  }
 };
 struct XorWriter {
   std::uint32_t c;
@@ -229,6 +235,7 @@ struct XorWriter {
 struct DottedWriter {  // six drawn, one gap
   std::uint32_t c;
   void operator()(std::uint32_t& p, std::int64_t k) const {
+    __builtin_prefetch(&p, 1);
     if (k % 7 != 0) p = c;
   }
 };
@@ -253,10 +260,18 @@ i64 Saturate(i128 v) {
 
 i128 NonZero(i128 d) { return d == 0 ? 1 : d; }
 
+// Fixed-point walk for lines shorter than kFixedLimit along the major axis. With
+// m = ceil(ad·2^kFixedBits/d), k·m/2^kFixedBits exceeds k·ad/d by less than k/2^kFixedBits,
+// which is below 1/d while k < d < 2^20; k·ad/d lies at least 1/d below the next integer,
+// so floor(k·m/2^kFixedBits) = floor(k·ad/d) exactly, and k·m stays below 2^60. Each
+// pixel's minor offset is then an add and a shift, with no chain from pixel to pixel.
+constexpr int kFixedBits = 40;
+constexpr u64 kFixedLimit = u64{1} << 20;
+
 // Interior pixels of a line between ordered ends along the major axis. (a1, b1) and
 // (a2, b2) are (major, minor) coordinates with a1 < a2 and |b2 - b1| <= a2 - a1; the
-// pixel at major coordinate a has minor b1 + trunc((a - a1)·(b2 - b1)/(a2 - a1)), computed
-// incrementally. `xmajor` tells which axis a is.
+// pixel at major coordinate a has minor b1 + trunc((a - a1)·(b2 - b1)/(a2 - a1)).
+// `xmajor` tells which axis a is.
 template <class Writer>
 void Interior(i64 a1, i64 b1, i64 a2, i64 b2, bool xmajor, const Writer& write) {
   const i64 lo = xmajor ? g_clip.x0 : g_clip.y0;
@@ -270,7 +285,43 @@ void Interior(i64 a1, i64 b1, i64 a2, i64 b2, bool xmajor, const Writer& write) 
   const i64 s = b2 < b1 ? -1 : 1;
   const u64 ad = b2 < b1 ? static_cast<u64>(b1 - b2) : static_cast<u64>(b2 - b1);
   i64 k = start - a1;
-  // Quotient and remainder of k·ad/d where the walk starts; then one step per pixel.
+  const i64 stride = Screen.width;
+  const i64 major_step = xmajor ? 1 : stride;
+  const i64 minor_step = xmajor ? s * stride : s;
+  const u64 span = static_cast<u64>(minor_hi - minor_lo);
+  std::uint32_t* const base = Screen.pixels.data();
+  // The minor coordinate moves monotonically from b1 to b2: when both lie inside the clip
+  // box, so does every pixel, and the test can go.
+  const bool inside = static_cast<u64>(b1 - minor_lo) <= span && static_cast<u64>(b2 - minor_lo) <= span;
+  const Writer w = write;  // a local copy keeps the colour in a register
+  if (d < kFixedLimit) {
+    const u64 m = ((ad << kFixedBits) + d - 1) / d;
+    u64 acc = static_cast<u64>(k) * m;
+    const i64 count = end - start + 1;
+    if (inside) {
+      // Index of (start, b1); pixel n of the walk is n major steps and q minor steps on.
+      i64 idx = xmajor ? b1 * stride + start : start * stride + b1;
+      for (i64 n = 0; n < count; ++n) {
+        w(base[idx + static_cast<i64>(acc >> kFixedBits) * minor_step], k + n);
+        acc += m;
+        idx += major_step;
+      }
+      return;
+    }
+    // Index of (start, minor_lo); pixels whose minor coordinate leaves the box are skipped.
+    i64 idx = xmajor ? minor_lo * stride + start : start * stride + minor_lo;
+    const i64 unit = xmajor ? stride : 1;
+    const i64 off = b1 - minor_lo;
+    for (i64 n = 0; n < count; ++n) {
+      const i64 b = off + s * static_cast<i64>(acc >> kFixedBits);
+      if (static_cast<u64>(b) <= span) w(base[idx + b * unit], k + n);
+      acc += m;
+      idx += major_step;
+    }
+    return;
+  }
+  // Longer lines (only in viewports far larger than the screen): quotient and remainder
+  // of k·ad/d where the walk starts, then one remainder step per pixel.
   u64 q, r;
   if (static_cast<u64>(k) < (u64{1} << 31) && ad < (u64{1} << 32)) {
     const u64 n = static_cast<u64>(k) * ad;
@@ -282,40 +333,18 @@ void Interior(i64 a1, i64 b1, i64 a2, i64 b2, bool xmajor, const Writer& write) 
     r = static_cast<u64>(n % d);
   }
   i64 b = b1 + s * static_cast<i64>(q);
-  const i64 stride = Screen.width;
-  const i64 major_step = xmajor ? 1 : stride;
-  const i64 minor_step = xmajor ? s * stride : s;
-  const u64 span = static_cast<u64>(minor_hi - minor_lo);
-  std::uint32_t* const base = Screen.pixels.data();
-  // Index of (a, b); only used while b lies inside the clip box.
-  i64 idx = xmajor ? b * stride + start : start * stride + b;
-  // The minor coordinate moves monotonically from b1 to b2: when both lie inside the clip
-  // box, so does every pixel, and the test can go.
-  const bool inside = static_cast<u64>(b1 - minor_lo) <= span && static_cast<u64>(b2 - minor_lo) <= span;
-  if (inside) {
-    const Writer w = write;  // a local copy keeps the colour in a register
-    // e is r - d, below zero; a step that reaches zero or more moves the minor axis. Masks,
-    // not branches: the carry of a line of any slope is unpredictable.
-    i64 e = static_cast<i64>(r) - static_cast<i64>(d);
-    const i64 sad = static_cast<i64>(ad), sd = static_cast<i64>(d);
-    for (i64 a = start; a <= end; ++a, ++k) {
-      w(base[idx], k);
-      e += sad;
-      const i64 step = ~(e >> 63);  // all ones when e reached zero or more
-      idx += major_step + (minor_step & step);
-      e -= sd & step;
-    }
-    return;
-  }
+  // Index of (a, b), modulo 2^64 while b lies far outside; only used once it is inside.
+  u64 idx = xmajor ? static_cast<u64>(b) * static_cast<u64>(stride) + static_cast<u64>(start)
+                   : static_cast<u64>(start) * static_cast<u64>(stride) + static_cast<u64>(b);
   for (i64 a = start; a <= end; ++a, ++k) {
-    if (static_cast<u64>(b - minor_lo) <= span) write(base[idx], k);
-    idx += major_step;
+    if (static_cast<u64>(b - minor_lo) <= span) w(base[static_cast<i64>(idx)], k);
+    idx += static_cast<u64>(major_step);
     // Branch-free step: the carry is as good as random for lines of any slope.
     r += ad;
     const i64 carry = -static_cast<i64>(r >= d);
     r -= d & static_cast<u64>(carry);
     b += s & carry;
-    idx += minor_step & carry;
+    idx += static_cast<u64>(minor_step & carry);
   }
 }
 
@@ -340,9 +369,33 @@ void RasterLine(i64 x1, i64 y1, i64 x2, i64 y2, const Writer& write) {
   }
 }
 
+// A line whose clipped ends are known: the single point, or the interior pixels in the
+// current mode and style.
+void RasterClipped(i64 x1, i64 y1, i64 x2, i64 y2) {
+  if (!PixelOutputEnabled) return;
+  if (x1 == x2 && y1 == y2) {
+    Plot(x1, y1, DrawColorRGB);
+    return;
+  }
+  const std::uint32_t c = DrawColorRGB;
+  if (XorMode != 0) {
+    if (LineStyle != 0) RasterLine(x1, y1, x2, y2, DottedXorWriter{c});
+    else RasterLine(x1, y1, x2, y2, XorWriter{c});
+  } else {
+    if (LineStyle != 0) RasterLine(x1, y1, x2, y2, DottedWriter{c});
+    else RasterLine(x1, y1, x2, y2, SolidWriter{c});
+  }
+}
+
 void DrawLineClient(i64 x1, i64 y1, i64 x2, i64 y2) {
   const i64 left = Viewport.left, right = Viewport.right;
   const i64 top = Viewport.top, bottom = Viewport.bottom;
+  // Both ends within the bounds: the clipping would change nothing.
+  if (x1 >= left && x1 <= right && x2 >= left && x2 <= right && y1 >= top && y1 <= bottom &&
+      y2 >= top && y2 <= bottom) {
+    RasterClipped(x1, y1, x2, y2);
+    return;
+  }
   if ((x1 < left && x2 < left) || (x1 > right && x2 > right) || (y1 < top && y2 < top) ||
       (y1 > bottom && y2 > bottom))
     return;
@@ -388,20 +441,7 @@ void DrawLineClient(i64 x1, i64 y1, i64 x2, i64 y2) {
     X2 += (bottom - Y2) * (X2 - X1) / d;
     Y2 = bottom;
   }
-  const i64 cx1 = Saturate(X1), cy1 = Saturate(Y1), cx2 = Saturate(X2), cy2 = Saturate(Y2);
-  if (!PixelOutputEnabled) return;
-  if (cx1 == cx2 && cy1 == cy2) {
-    Plot(cx1, cy1, DrawColorRGB);
-    return;
-  }
-  const std::uint32_t c = DrawColorRGB;
-  if (XorMode != 0) {
-    if (LineStyle != 0) RasterLine(cx1, cy1, cx2, cy2, DottedXorWriter{c});
-    else RasterLine(cx1, cy1, cx2, cy2, XorWriter{c});
-  } else {
-    if (LineStyle != 0) RasterLine(cx1, cy1, cx2, cy2, DottedWriter{c});
-    else RasterLine(cx1, cy1, cx2, cy2, SolidWriter{c});
-  }
+  RasterClipped(Saturate(X1), Saturate(Y1), Saturate(X2), Saturate(Y2));
 }
 
 // --- window implementations -------------------------------------------------------------

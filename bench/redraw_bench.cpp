@@ -1,0 +1,215 @@
+// The whole picture path on the shared benchmark drawing, headless at 1920 × 1080: a full
+// redraw (read, transform, rasterise), the extents pass, and fit-all with its redraw.
+//
+// `redraw_bench --rss N` instead writes a drawing of N million records (streamed to a
+// temporary file by a child process), opens it, redraws it once and prints the peak
+// resident set size: the drawing is never held in memory, so it must not grow with N.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/program.h"
+#include "drawing/element_store.h"
+#include "drawing/replay.h"
+#include "drawing_generator.h"
+#include "graphics/driver.h"
+#include "graphics/window.h"
+#include "platform/headless.h"
+#include "view/redraw.h"
+
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+// Scratch files of the element store land in the current directory: keep them out of the
+// caller's.
+struct TempCwd {
+  std::string old, dir;
+  TempCwd() {
+    char buf[4096];
+    old = getcwd(buf, sizeof buf) ? buf : "/";
+    std::string tmpl = (std::filesystem::temp_directory_path() / "ugfbench-XXXXXX").string();
+    if (mkdtemp(tmpl.data()) == nullptr || chdir(tmpl.c_str()) != 0) {
+      std::perror("ugfbench temp dir");
+      std::exit(1);
+    }
+    dir = tmpl;
+  }
+  ~TempCwd() {
+    drawing::RemoveScratchFiles();
+    if (chdir(old.c_str()) != 0) std::perror("chdir");
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+void OpenProgram() {
+  app::StartProgram();
+  platform::ConfigureHeadless(kWidth, kHeight, {});
+  graphics::SelectBackend(&platform::HeadlessBackend);
+  graphics::InitGraphics();
+}
+
+long LitPixels() {
+  long n = 0;
+  for (const std::uint32_t p : graphics::Screen.pixels) n += p != 0;
+  return n;
+}
+
+// The drawing as absolute path; opened (detect, fit, draw) on a fresh program state.
+const std::string& OpenBenchDrawing() {
+  static const std::string path = std::filesystem::absolute(bench::BenchDrawingFile()).string();
+  OpenProgram();
+  app::OpenDrawing(path);
+  return path;
+}
+
+void SetRecordCounters(benchmark::State& state) {
+  state.counters["records/s"] = benchmark::Counter(
+      static_cast<double>(bench::kBenchRecords) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+}
+
+void BM_Redraw(benchmark::State& state) {
+  TempCwd cwd;
+  OpenBenchDrawing();
+  for (auto _ : state) {
+    view::Redraw();
+    benchmark::DoNotOptimize(graphics::Screen.pixels.data());
+  }
+  // A redraw that stopped early (a key seen, output off) would look fast.
+  state.counters["lit_pixels"] = static_cast<double>(LitPixels());
+  SetRecordCounters(state);
+}
+
+void BM_Extents(benchmark::State& state) {
+  TempCwd cwd;
+  OpenBenchDrawing();
+  float xmin = 0, ymin = 0, xmax = 0, ymax = 0;
+  for (auto _ : state) {
+    drawing::ExtentsOfDrawing(xmin, ymin, xmax, ymax);
+    benchmark::DoNotOptimize(xmax);
+  }
+  state.counters["width"] = xmax - xmin;
+  state.counters["height"] = ymax - ymin;
+  SetRecordCounters(state);
+}
+
+void BM_FitAllAndRedraw(benchmark::State& state) {
+  TempCwd cwd;
+  OpenBenchDrawing();
+  for (auto _ : state) {
+    view::FitAllAndRedraw();
+    benchmark::DoNotOptimize(graphics::Screen.pixels.data());
+  }
+  state.counters["lit_pixels"] = static_cast<double>(LitPixels());
+  SetRecordCounters(state);
+}
+
+BENCHMARK(BM_Redraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Extents)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FitAllAndRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// --- peak memory ------------------------------------------------------------------------
+
+long MaxRssKiB() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_maxrss;
+}
+
+// The benchmark drawing's records in chunks of fresh walks, so that neither the file nor
+// more than one chunk is ever in memory.
+bool StreamDrawing(const std::string& path, long records) {
+  constexpr long kChunk = 100'000;
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  auto put = [fd](std::string_view s) {
+    while (!s.empty()) {
+      const ssize_t n = write(fd, s.data(), s.size());
+      if (n <= 0) return false;
+      s.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+  };
+  static constexpr std::string_view kTerminator = " 0 0 -1\r\n";
+  bool ok = true;
+  for (long done = 0, i = 0; ok && done < records; done += kChunk, ++i) {
+    const std::string text = bench::MakeBenchDrawing(std::min(kChunk, records - done),
+                                                     static_cast<unsigned>(i + 1));
+    std::string_view body = text;
+    body.remove_suffix(kTerminator.size());  // the last chunk's is written below
+    if (i > 0) body.remove_prefix(body.find('\n') + 1);  // one label line only
+    ok = put(body);
+  }
+  ok = ok && put(kTerminator);
+  return close(fd) == 0 && ok;
+}
+
+int RssMode(double millions) {
+  const long records = static_cast<long>(millions * 1e6);
+  if (records < 1) {
+    std::fprintf(stderr, "redraw_bench: --rss needs a positive number of millions\n");
+    return 2;
+  }
+  TempCwd cwd;
+  const std::string path = cwd.dir + "/RSS.UGF";
+  // A child writes the file, so the generator's memory never counts towards ours.
+  const pid_t pid = fork();
+  if (pid == 0) _exit(StreamDrawing(path, records) ? 0 : 1);
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "redraw_bench: cannot write %s\n", path.c_str());
+    return 1;
+  }
+  struct stat st {};
+  stat(path.c_str(), &st);
+
+  OpenProgram();
+  const long rss_open = MaxRssKiB();
+  const auto t0 = std::chrono::steady_clock::now();
+  app::OpenDrawing(path);  // extents pass, fit, one redraw
+  const auto t1 = std::chrono::steady_clock::now();
+  view::Redraw();
+  const auto t2 = std::chrono::steady_clock::now();
+  const long rss_end = MaxRssKiB();
+  unlink(path.c_str());
+
+  auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
+  std::printf("records            %ld\n", records);
+  std::printf("file size          %.1f MB\n", static_cast<double>(st.st_size) / 1e6);
+  std::printf("open (fit + draw)  %.0f ms\n", ms(t0, t1));
+  std::printf("redraw             %.0f ms\n", ms(t1, t2));
+  std::printf("lit pixels         %ld\n", LitPixels());
+  std::printf("peak RSS before the drawing  %ld KiB\n", rss_open);
+  std::printf("peak RSS after redraw        %ld KiB\n", rss_end);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--rss") == 0) {
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: redraw_bench --rss MILLIONS\n");
+      return 2;
+    }
+    return RssMode(std::atof(argv[2]));
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

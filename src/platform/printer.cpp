@@ -1,0 +1,250 @@
+#include "platform/printer.h"
+
+#include <cairo-pdf.h>
+#include <cairo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "platform/rounding.h"
+
+namespace platform {
+
+namespace {
+
+struct CairoDeleter {
+  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+
+// Segments per stroke: a sheet may receive millions, cairo should not hold them all.
+constexpr int kSegmentsPerStroke = 4096;
+
+struct Job {
+  PrinterInfo printer;
+  std::string title;
+  std::string temp_path;
+  std::unique_ptr<cairo_surface_t, CairoDeleter> surface;
+  std::unique_ptr<cairo_t, CairoDeleter> cr;
+  double box_x1 = 0, box_y1 = 0, box_x2 = 0, box_y2 = 0;  // segments are cut to this
+  bool empty_clip = false;
+  int cur_x = 0, cur_y = 0;          // the pen's position in dots
+  bool path_at_cur = false;          // the cairo path ends at (cur_x, cur_y)
+  int pending = 0;                   // segments not stroked yet
+  ~Job() {
+    cr.reset();
+    surface.reset();
+    if (!temp_path.empty()) unlink(temp_path.c_str());
+  }
+};
+
+std::unique_ptr<Job> g_job;
+std::string g_folder;
+std::string g_error;
+
+std::string TempDir() {
+  const char* t = std::getenv("TMPDIR");
+  return t != nullptr && *t != '\0' ? t : "/tmp";
+}
+
+// A fresh empty file from the template; empty on failure.
+std::string MakeTemp(std::string templ, int suffix_len) {
+  const int fd = mkstemps(templ.data(), suffix_len);
+  if (fd < 0) return "";
+  close(fd);
+  return templ;
+}
+
+void Stroke(Job& j) {
+  if (j.pending > 0) cairo_stroke(j.cr.get());
+  j.pending = 0;
+  j.path_at_cur = false;
+}
+
+// Liang-Barsky: cuts the segment to the box; false when nothing of it is inside.
+bool ClipSegment(const Job& j, double& x0, double& y0, double& x1, double& y1) {
+  double t0 = 0, t1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - j.box_x1, j.box_x2 - x0, y0 - j.box_y1, j.box_y2 - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+    } else {
+      const double r = q[i] / p[i];
+      if (p[i] < 0) {
+        if (r > t1) return false;
+        t0 = std::max(t0, r);
+      } else {
+        if (r < t0) return false;
+        t1 = std::min(t1, r);
+      }
+    }
+  }
+  const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+  x1 = x0 + t1 * dx;
+  y1 = y0 + t1 * dy;
+  x0 = ax;
+  y0 = ay;
+  return true;
+}
+
+}  // namespace
+
+void PrinterStartUp() {
+  g_job.reset();
+  g_error.clear();
+  g_folder.clear();
+  const char* dir = std::getenv("UGFVIEW_PRINT_DIR");
+  if (dir != nullptr && *dir != '\0') {
+    g_folder = dir;
+    if (g_folder[0] != '/') {
+      char buf[4096];
+      if (getcwd(buf, sizeof buf) != nullptr) g_folder = std::string(buf) + "/" + g_folder;
+    }
+  }
+}
+
+const std::string& PrintFolder() { return g_folder; }
+const std::string& PrintError() { return g_error; }
+bool PrintJobOpen() { return g_job != nullptr; }
+
+PrinterInfo FindDefaultPrinter() {
+  PrinterInfo info;
+  if (!g_folder.empty()) {
+    struct stat st {};
+    // A folder that is not there is no printer: its jobs would be lost.
+    if (stat(g_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return info;
+    info.kind = PrinterKind::kFolder;
+    info.name = g_folder;
+    info.dpi_x = info.dpi_y = kFolderDpi;
+    info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
+    info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
+    info.page_width_pt = info.width_dots * 72.0 / kFolderDpi;
+    info.page_height_pt = info.height_dots * 72.0 / kFolderDpi;
+    return info;
+  }
+  if (!CupsDefaultPrinter(info)) info = PrinterInfo{};
+  return info;
+}
+
+bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_width, int clip_height) {
+  g_job.reset();
+  g_error.clear();
+  if (printer.kind == PrinterKind::kNone || printer.dpi_x < 1 || printer.dpi_y < 1) {
+    g_error = "no printer";
+    return false;
+  }
+  auto job = std::make_unique<Job>();
+  job->printer = printer;
+  job->title = std::string(title);
+  job->temp_path = printer.kind == PrinterKind::kFolder
+                       ? MakeTemp(printer.name + "/.job-XXXXXX.pdf", 4)
+                       : MakeTemp(TempDir() + "/ugfview-print-XXXXXX.pdf", 4);
+  if (job->temp_path.empty()) {
+    g_error = "cannot create a temporary file: " + std::string(std::strerror(errno));
+    return false;
+  }
+  job->surface.reset(cairo_pdf_surface_create(job->temp_path.c_str(), printer.page_width_pt,
+                                              printer.page_height_pt));
+  if (cairo_surface_status(job->surface.get()) != CAIRO_STATUS_SUCCESS) {
+    g_error = cairo_status_to_string(cairo_surface_status(job->surface.get()));
+    return false;
+  }
+  cairo_pdf_surface_set_metadata(job->surface.get(), CAIRO_PDF_METADATA_TITLE, job->title.c_str());
+  cairo_pdf_surface_set_metadata(job->surface.get(), CAIRO_PDF_METADATA_CREATOR, "ugfview");
+  job->cr.reset(cairo_create(job->surface.get()));
+  cairo_t* cr = job->cr.get();
+  // Dot units with dot (0, 0) at the printable area's corner.
+  cairo_translate(cr, printer.area_left_pt, printer.area_top_pt);
+  cairo_scale(cr, 72.0 / printer.dpi_x, 72.0 / printer.dpi_y);
+  const int w = std::min(clip_width, printer.width_dots);
+  const int h = std::min(clip_height, printer.height_dots);
+  job->empty_clip = w <= 0 || h <= 0;
+  cairo_rectangle(cr, 0, 0, std::max(w, 0), std::max(h, 0));
+  cairo_clip(cr);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1.0);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  // Cut segments a little beyond the clip, so cairo's fixed-point range is never exceeded
+  // and the pieces of other sheets never reach the file.
+  job->box_x1 = -4;
+  job->box_y1 = -4;
+  job->box_x2 = w + 4.0;
+  job->box_y2 = h + 4.0;
+  g_job = std::move(job);
+  return true;
+}
+
+void PrintMoveTo(int x, int y) {
+  if (!g_job) return;
+  g_job->cur_x = x;
+  g_job->cur_y = y;
+  g_job->path_at_cur = false;
+}
+
+void PrintLineTo(int x, int y) {
+  if (!g_job) return;
+  Job& j = *g_job;
+  const double old_x = j.cur_x, old_y = j.cur_y;
+  double x0 = old_x, y0 = old_y, x1 = x, y1 = y;
+  const bool continues = j.path_at_cur;
+  j.cur_x = x;
+  j.cur_y = y;
+  j.path_at_cur = false;
+  if (j.empty_clip || !ClipSegment(j, x0, y0, x1, y1)) return;
+  cairo_t* cr = j.cr.get();
+  // A polyline stays one sub-path while its points are inside the box.
+  if (!continues || x0 != old_x || y0 != old_y) cairo_move_to(cr, x0, y0);
+  cairo_line_to(cr, x1, y1);
+  ++j.pending;
+  j.path_at_cur = x1 == x && y1 == y;
+  if (j.pending >= kSegmentsPerStroke) Stroke(j);
+}
+
+bool EndPrintJob() {
+  if (!g_job) return false;
+  std::unique_ptr<Job> job = std::move(g_job);
+  Stroke(*job);
+  cairo_show_page(job->cr.get());
+  job->cr.reset();
+  cairo_surface_finish(job->surface.get());
+  const cairo_status_t status = cairo_surface_status(job->surface.get());
+  job->surface.reset();
+  if (status != CAIRO_STATUS_SUCCESS) {
+    g_error = std::string("cannot write the page: ") + cairo_status_to_string(status);
+    return false;
+  }
+  if (job->printer.kind == PrinterKind::kFolder) {
+    // The next free number: an earlier run's jobs are never overwritten.
+    for (int n = 1; n < 1000000; ++n) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/job-%04d.pdf", n);
+      const std::string target = job->printer.name + name;
+      // The destructor removes the temporary name.
+      if (link(job->temp_path.c_str(), target.c_str()) == 0) return true;
+      if (errno != EEXIST) {
+        g_error = target + ": " + std::strerror(errno);
+        return false;
+      }
+    }
+    g_error = "no free job number in " + job->printer.name;
+    return false;
+  }
+  std::string error;
+  if (!CupsSubmitPdf(job->printer, job->temp_path, job->title, error)) {
+    g_error = error;
+    return false;
+  }
+  return true;
+}
+
+void CancelPrintJob() { g_job.reset(); }
+
+}  // namespace platform

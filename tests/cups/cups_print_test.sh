@@ -1,0 +1,172 @@
+#!/bin/bash
+# Printing through a private CUPS scheduler: a file: queue on the Generic PDF driver as the
+# default destination, in a temporary folder. The system's scheduler is never contacted.
+# Usage: cups_print_test.sh UGFVIEW
+set -u
+UGFVIEW=$1
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
+
+skip() {
+  echo "SKIP: $*"
+  if [ "${UGFVIEW_REQUIRE_CUPS:-0}" = 1 ]; then echo "FAIL: UGFVIEW_REQUIRE_CUPS=1"; exit 1; fi
+  exit 77
+}
+fail() {
+  echo "FAIL: $*"
+  [ -n "${T:-}" ] && [ -f "$T/log/error_log" ] && tail -n 20 "$T/log/error_log"
+  exit 1
+}
+
+for tool in cupsd lpadmin lpstat lp pdftoppm pdfinfo python3; do
+  command -v $tool >/dev/null 2>&1 || [ -x /usr/sbin/$tool ] || skip "$tool is not installed"
+done
+PPD=lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd
+[ -f /usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd ] || skip "the Generic PDF driver is not installed"
+PATH=$PATH:/usr/sbin
+
+T=$(mktemp -d "${TMPDIR:-/tmp}/ugfcups-XXXXXX")
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$T"
+}
+trap cleanup EXIT
+mkdir -p "$T/spool/tmp" "$T/state" "$T/cache" "$T/log" "$T/folder" "$T/cups-out"
+chmod 755 "$T"
+chmod 1777 "$T/spool/tmp"
+
+cat >"$T/cupsd.conf" <<EOF
+LogLevel warn
+Listen $T/cups.sock
+Browsing No
+BrowseLocalProtocols none
+DefaultShared No
+WebInterface No
+DefaultAuthType None
+ErrorPolicy abort-job
+MaxJobs 0
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+EOF
+cat >"$T/cups-files.conf" <<EOF
+ServerRoot $T
+RequestRoot $T/spool
+TempDir $T/spool/tmp
+StateDir $T/state
+CacheDir $T/cache
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+DocumentRoot /usr/share/cups/doc-root
+ErrorLog $T/log/error_log
+AccessLog $T/log/access_log
+PageLog $T/log/page_log
+Printcap $T/state/printcap
+FileDevice Yes
+EOF
+if [ "$(id -u)" = 0 ]; then
+  # cupsd as root runs its filters as lp, which must reach the output file.
+  printf 'User lp\nGroup lp\nSystemGroup root\nPeerCred on\nLogFileGroup root\n' >>"$T/cups-files.conf"
+  chown lp "$T/cups-out" 2>/dev/null || chmod 777 "$T/cups-out"
+fi
+
+export CUPS_SERVER=$T/cups.sock CUPS_SERVERROOT=$T HOME=$T
+unset PRINTER LPDEST UGFVIEW_PRINT_DIR
+cupsd -f -c "$T/cupsd.conf" -s "$T/cups-files.conf" </dev/null >"$T/log/cupsd.out" 2>&1 &
+pid=$!
+for _ in $(seq 100); do
+  lpstat -r 2>/dev/null | grep -qx 'scheduler is running' && break
+  kill -0 "$pid" 2>/dev/null || { pid=; skip "cupsd did not start: $(tail -n 3 "$T/log/cupsd.out" "$T/log/error_log" 2>/dev/null | tr '\n' ' ')"; }
+  sleep 0.05
+done
+lpstat -r 2>/dev/null | grep -qx 'scheduler is running' || skip "cupsd did not answer within 5 s"
+
+OUT=$T/cups-out/out.pdf
+lpadmin -p FILEPDF -E -v "file://$OUT" -m $PPD || fail "lpadmin could not add the queue"
+lpadmin -d FILEPDF || fail "lpadmin -d"
+# Jobs are held, so each one's page can be taken before the next overwrites the file.
+lpadmin -p FILEPDF -o PageSize=A4 -o Resolution=600dpi -o job-hold-until-default=indefinite || fail "lpadmin -o"
+
+wait_completed() {  # job id
+  for _ in $(seq 200); do
+    lpstat -W completed -o FILEPDF 2>/dev/null | grep -q "^FILEPDF-$1 " && return 0
+    sleep 0.05
+  done
+  return 1
+}
+titled_tamrix() {  # job id: its page_log line names the job (PageLogFormat's %{job-name})
+  for _ in $(seq 100); do
+    awk -v id="$1" '$1 == "FILEPDF" && $3 == id && $10 == "Tamrix"' "$T/log/page_log" 2>/dev/null | grep -q . && return 0
+    sleep 0.05
+  done
+  return 1
+}
+render() {  # pdf, output prefix: one PGM per page at 40 dpi (10 px = 6.35 mm)
+  pdftoppm -r 40 -gray -aa no -aaVector no "$1" "$2"
+}
+
+# Two sheets across: 2 jobs titled Tamrix, in order, one page each.
+"$UGFVIEW" --print --scale 0.02 "$SRC/samples/PLAN.UGF" || fail "ugfview --print exited $?"
+ids=$(lpstat -W not-completed -o FILEPDF | awk '{sub("FILEPDF-","",$1); print $1}' | sort -n)
+[ "$(echo $ids)" = "1 2" ] || fail "expected held jobs 1 2, got '$ids'"
+for id in $ids; do
+  lp -i "$id" -H resume >/dev/null || fail "cannot release job $id"
+  wait_completed "$id" || fail "job $id did not complete"
+  cp "$OUT" "$T/job$id.pdf"
+  render "$T/job$id.pdf" "$T/j$id" || fail "pdftoppm failed on job $id"
+  python3 -c 'import sys; d=open(sys.argv[1],"rb").read(); sys.exit(sum(b < 128 for b in d[-300000:]) < 100)' "$T/j$id-1.pgm" ||
+    fail "job $id has an empty page"
+  titled_tamrix "$id" || fail "job $id is not titled Tamrix: $(cat "$T/log/page_log")"
+  pages=$(pdfinfo "$T/job$id.pdf" | awk '/^Pages:/{print $2}')
+  [ "$pages" = 1 ] || fail "job $id has $pages pages"
+done
+
+# One sheet: the page is that of the PDF folder backend, moved by the margins.
+"$UGFVIEW" --print "$SRC/samples/PART.UGF" || fail "ugfview --print exited $?"
+lp -i 3 -H resume >/dev/null || fail "cannot release job 3"
+wait_completed 3 || fail "job 3 did not complete"
+cp "$OUT" "$T/part-cups.pdf"
+UGFVIEW_PRINT_DIR=$T/folder "$UGFVIEW" --print "$SRC/samples/PART.UGF" || fail "folder print exited $?"
+render "$T/part-cups.pdf" "$T/c" && render "$T/folder/job-0001.pdf" "$T/f" || fail "pdftoppm failed"
+python3 - "$T/c-1.pgm" "$T/f-1.pgm" <<'EOF' || fail "the CUPS page differs from the folder page"
+import sys
+def pgm(path):
+    data = open(path, 'rb').read()
+    parts = data.split(maxsplit=4)
+    w, h = int(parts[1]), int(parts[2])
+    return w, h, parts[4][-w * h:]
+cw, ch, c = pgm(sys.argv[1])
+fw, fh, f = pgm(sys.argv[2])
+dx, dy = 10, 20          # A4 margins of the Generic PDF queue: 6.35 and 12.7 mm at 40 dpi
+def dark(img, w, h, x, y):
+    return 0 <= x < w and 0 <= y < h and img[y * w + x] < 128
+def near(img, w, h, x, y):
+    return any(dark(img, w, h, x + i, y + j) for i in (-1, 0, 1) for j in (-1, 0, 1))
+fd = [(x, y) for y in range(fh) for x in range(fw) if dark(f, fw, fh, x, y)]
+cd = [(x, y) for y in range(ch) for x in range(cw) if dark(c, cw, ch, x, y)]
+if len(fd) < 200:
+    sys.exit(f"folder page nearly empty: {len(fd)} dark pixels")
+miss = sum(1 for x, y in fd if not near(c, cw, ch, x + dx, y + dy))
+extra = sum(1 for x, y in cd if not near(f, fw, fh, x - dx, y - dy))
+print(f"dark pixels: folder {len(fd)}, cups {len(cd)}; missing {miss}, extra {extra}")
+sys.exit(1 if miss > len(fd) // 100 or extra > len(cd) // 100 else 0)
+EOF
+
+# A default destination that is not there: no printer, exit status 1.
+lpadmin -x FILEPDF || fail "lpadmin -x"
+"$UGFVIEW" --print "$SRC/samples/PART.UGF" 2>"$T/err"
+status=$?
+[ $status = 1 ] || fail "no printer: status $status"
+grep -q "no printer" "$T/err" || fail "no printer: $(cat "$T/err")"
+echo "PASS"
