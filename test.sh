@@ -13,16 +13,16 @@ stage "release build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2
 stage "release unit and headless tests"
-ctest --test-dir build -j2 --output-on-failure -LE x11
+ctest --test-dir build -j2 --output-on-failure -LE 'x11|cups'
 
 stage "sanitizer build (address + undefined)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DUGF_SANITIZE=ON -DUGF_BENCH=OFF >/dev/null
 cmake --build build-asan -j2 --target unit_tests ugfview
 stage "sanitizer unit and headless tests"
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure -LE x11
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure -LE 'x11|cups'
 
-stage "real-window tests (Xvfb, xdotool)"
-ctest --test-dir build --output-on-failure -L x11
+stage "real-window and printing tests (Xvfb, xdotool, private CUPS)"
+ctest --test-dir build --output-on-failure -L 'x11|cups'
 
 stage "reader fuzz target (libFuzzer, 60 s)"
 tools/fuzz.sh 60
