@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "app/program.h"
+#include "commands/command_keys.h"
 #include "drawing/element_store.h"
 #include "drawing/replay.h"
 #include "drawing_generator.h"
@@ -117,7 +118,25 @@ void BM_FitAllAndRedraw(benchmark::State& state) {
   SetRecordCounters(state);
 }
 
+// From a PgUp key (as the menu reader gets it) to the end of its redraw; PgUp and PgDn
+// alternate so the zoom stays where it was.
+void BM_PgUpToRedraw(benchmark::State& state) {
+  TempCwd cwd;
+  OpenBenchDrawing();
+  bool up = true;
+  for (auto _ : state) {
+    graphics::PushKey(0);
+    graphics::PushKey(up ? 73 : 81);
+    std::uint8_t key = 0;
+    commands::ReadMenuKey(key);
+    up = !up;
+    benchmark::DoNotOptimize(graphics::Screen.pixels.data());
+  }
+  SetRecordCounters(state);
+}
+
 BENCHMARK(BM_Redraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PgUpToRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Extents)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FitAllAndRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
