@@ -7,77 +7,29 @@
 # Exit 0 pass, 1 fail, 77 skip (no Xvfb or xdotool; UGFVIEW_REQUIRE_X=1 turns a skip into a fail).
 set -uo pipefail
 
-step_timeout=10  # seconds for the program to answer one step
-
-skip() {
-  if [[ ${UGFVIEW_REQUIRE_X:-} == 1 ]]; then
-    echo "FAIL: $* (UGFVIEW_REQUIRE_X=1)"
-    exit 1
-  fi
-  echo "SKIP: $*"
-  exit 77
-}
-
-[[ $# -eq 1 ]] || { echo "usage: $0 UGFVIEW"; exit 1; }
-[[ -x $1 ]] || { echo "FAIL: $1 is not an executable"; exit 1; }
-case $1 in
-  /*) prog=$1 ;;
-  *) prog=$PWD/$1 ;;
-esac
-
-for tool in Xvfb xdotool xwininfo xwd python3; do
-  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (tools/deps.sh installs it)"
-done
-
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/ugfview-x11.XXXXXX") || { echo "FAIL: mktemp"; exit 1; }
-log=$tmp/keys.log
-xvfb_pid=
-prog_pid=
-
-cleanup() {
-  if [[ -n $prog_pid ]] && kill -0 "$prog_pid" 2>/dev/null; then
-    kill "$prog_pid" 2>/dev/null
-    wait "$prog_pid" 2>/dev/null
-  fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  if [[ -s $log ]]; then
-    echo "--- key log ($(grep -c '^frame' "$log") frame lines left out):"
-    grep -n -v '^frame' "$log"
-  fi
-  for f in prog.err xvfb.err; do
-    [[ -s $tmp/$f ]] && { echo "--- $f:"; tail -n 20 "$tmp/$f"; }
-  done
-  exit 1
-}
+# shellcheck source-path=SCRIPTDIR source=x11_lib.sh
+source "$(dirname "$0")/x11_lib.sh"
+x11_args "$@"
+x11_tools
+x11_tmp
 
 drawing=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/samples/PART.UGF
 [[ -r $drawing ]] || { echo "FAIL: no sample drawing $drawing"; exit 1; }
 
 # Differences between two X screenshots of the drawing area: rows and columns that a
 # dotted cross-hair line crosses (many changed pixels) and the changed pixels elsewhere.
+x11_image_module
 cat >"$tmp/xdiff.py" <<'EOF'
-import struct
 import sys
+
+from x11img import read_xwd
 
 
 def load(path):
-    data = open(path, "rb").read()
-    hdr = struct.unpack(">25I", data[:100])
-    header_size, fmt, width, height, bpp, bpl, ncolors = (hdr[0], hdr[2], hdr[4], hdr[5],
-                                                          hdr[11], hdr[12], hdr[19])
+    data, h, base = read_xwd(path)
+    fmt, width, height, bpp, bpl = h["format"], h["width"], h["height"], h["bpp"], h["bpl"]
     if fmt != 2 or bpp not in (24, 32):
         sys.exit(f"{path}: format {fmt}, {bpp} bits per pixel")
-    base = header_size + 12 * ncolors
     step = bpp // 8
     rows = [data[base + y * bpl:base + y * bpl + width * step] for y in range(height)]
     return width, height, step, rows
@@ -112,104 +64,14 @@ def main(a, b, ox, oy, cw, ch):
 main(sys.argv[1], sys.argv[2], *map(int, sys.argv[3:7]))
 EOF
 
-# --- X server on a free display --------------------------------------------------------------
-# -noreset: the server would otherwise reset its keymap whenever its last client leaves.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.err" 2>&1 &
-xvfb_pid=$!
-end=$((SECONDS + step_timeout))
-until [[ -s $tmp/display ]]; do
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-  ((SECONDS < end)) || fail "Xvfb gave no display number within $step_timeout s"
-  sleep 0.05
-done
-DISPLAY=:$(tr -d '[:space:]' <"$tmp/display")
-export DISPLAY
-unset WAYLAND_DISPLAY
-echo "Xvfb on $DISPLAY"
+x11_xvfb
+x11_start "$tmp" "$drawing"
+x11_window
+x11_focus
 
-# --- the program ---------------------------------------------------------------------------
-(cd "$tmp" && UGFVIEW_KEYLOG=$log SDL_VIDEODRIVER=x11 exec "$prog" "$drawing") \
-  >"$tmp/prog.out" 2>"$tmp/prog.err" &
-prog_pid=$!
-
-# Key log helpers. `pos` is the last line already matched: every step checks only what came
-# after the previous step, so a stray line cannot hide between steps.
-pos=0
-
-# await WHAT FILTER LINE...: waits until the lines after `pos` that match the extended regex
-# FILTER number as many as the LINEs, then wants exactly those lines and moves `pos` past them.
-await() {
-  local what=$1 filter=$2
-  shift 2
-  local want got last end=$((SECONDS + step_timeout))
-  want=$(printf '%s\n' "$@")
-  while :; do
-    got=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR "\t" $0 }' "$log" 2>/dev/null |
-      head -n $#)
-    (($(grep -c . <<<"$got") >= $#)) && break
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended; waited for:"$'\n'"$want"
-    ((SECONDS < end)) || fail "$what: no answer within $step_timeout s; waited for:"$'\n'"$want"
-    sleep 0.02
-  done
-  last=$(tail -n 1 <<<"$got" | cut -f1)
-  got=$(cut -f2- <<<"$got")
-  [[ $got == "$want" ]] || fail "$what: wanted"$'\n'"$want"$'\n'"got"$'\n'"$got"
-  pos=$last
-  echo "ok: $what"
-}
-
-# await_match WHAT FILTER: waits for any line after `pos` matching FILTER; moves `pos` past it.
-await_match() {
-  local what=$1 filter=$2 line end=$((SECONDS + step_timeout))
-  until line=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR; exit }' "$log") &&
-    [[ -n $line ]]; do
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended"
-    ((SECONDS < end)) || fail "$what: nothing within $step_timeout s"
-    sleep 0.02
-  done
-  pos=$line
-  echo "ok: $what"
-}
-
-# The visible top-level window titled "САПР " (SDL may own further, hidden windows).
-win=
-end=$((SECONDS + step_timeout))
-while [[ -z $win ]]; do
-  for id in $(timeout "$step_timeout" xdotool search --sync --pid "$prog_pid" 2>/dev/null); do
-    [[ $(xdotool getwindowname "$id" 2>/dev/null) == "САПР " ]] || continue
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { win=$id; break; }
-  done
-  [[ -n $win ]] && break
-  kill -0 "$prog_pid" 2>/dev/null || fail "the program ended before its window showed"
-  ((SECONDS < end)) || fail "no visible window titled 'САПР ' within $step_timeout s"
-  sleep 0.05
-done
-await_match "first frame" '^frame '
-
-info=$(xwininfo -id "$win")
-field() { awk -F: -v k="$1" '$1 ~ k { gsub(/ /, "", $2); print $2 }' <<<"$info"; }
-ox=$(field 'Absolute upper-left X') oy=$(field 'Absolute upper-left Y')
-cw=$(field '^ *Width') ch=$(field '^ *Height')
-echo "window $win: client ${cw}x${ch} at ($ox, $oy)"
-timeout "$step_timeout" xdotool windowfocus --sync "$win" || fail "cannot focus window $win"
-
-# settle NAME: waits until the program has shown no new frame for 0.3 s (the picture is
-# complete, not a replay in progress), then dumps the X server's screen into NAME.xwd.
+# settle NAME: once the picture is complete, dumps the X server's screen into NAME.xwd.
 settle() {
-  local frames now end=$((SECONDS + step_timeout)) quiet=0
-  frames=$(grep -c '^frame ' "$log")
-  while ((quiet < 15)); do
-    sleep 0.02
-    now=$(grep -c '^frame ' "$log")
-    if [[ $now != "$frames" ]]; then
-      frames=$now
-      quiet=0
-    else
-      ((quiet++))
-    fi
-    kill -0 "$prog_pid" 2>/dev/null || fail "$1: the program ended"
-    ((SECONDS < end)) || fail "$1: the picture did not settle within $step_timeout s"
-  done
+  x11_still "$1" $((SECONDS + step_timeout))
   xwd -root -silent >"$tmp/$1.xwd" || fail "xwd failed"
 }
 
@@ -259,16 +121,7 @@ await_match "the right press" '^mouse [0-9]+ [0-9]+ 2$'
 settle ended
 kill -0 "$prog_pid" 2>/dev/null || fail "the program ended on the right click"
 xdotool key Escape
-end=$((SECONDS + step_timeout))
-while kill -0 "$prog_pid" 2>/dev/null; do
-  ((SECONDS < end)) || fail "the program still runs $step_timeout s after Esc: the cursor did not end"
-  sleep 0.02
-done
-wait "$prog_pid"
-status=$?
-prog_pid=
-((status == 0)) || fail "exit status $status after Esc, want 0"
-echo "ok: exit status 0"
+x11_exit0 Esc "the cursor did not end"
 
 # The whole run's key traffic. The right press queues 13 and the cursor takes it once: either
 # from the button state, removing the queued code, or, if a key test saw the press first, as

@@ -10,63 +10,17 @@
 # Exit 0 pass, 1 fail, 77 skip (no Xvfb or xdotool; UGFVIEW_REQUIRE_X=1 turns a skip into a fail).
 set -uo pipefail
 
-step_timeout=10  # seconds for the program to answer one step
-
-skip() {
-  if [[ ${UGFVIEW_REQUIRE_X:-} == 1 ]]; then
-    echo "FAIL: $* (UGFVIEW_REQUIRE_X=1)"
-    exit 1
-  fi
-  echo "SKIP: $*"
-  exit 77
-}
-
-[[ $# -eq 1 ]] || { echo "usage: $0 UGFVIEW"; exit 1; }
-[[ -x $1 ]] || { echo "FAIL: $1 is not an executable"; exit 1; }
-case $1 in
-  /*) prog=$1 ;;
-  *) prog=$PWD/$1 ;;
-esac
-
-for tool in Xvfb xdotool xwininfo xwd python3; do
-  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (tools/deps.sh installs it)"
-done
+# shellcheck source-path=SCRIPTDIR source=x11_lib.sh
+source "$(dirname "$0")/x11_lib.sh"
+x11_args "$@"
+x11_tools
 
 samples=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/samples
 for f in PART PLAN PENS; do
   [[ -r $samples/$f.UGF ]] || { echo "FAIL: no sample drawing $samples/$f.UGF"; exit 1; }
 done
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/ugfview-x11.XXXXXX") || { echo "FAIL: mktemp"; exit 1; }
-log=$tmp/keys.log
-xvfb_pid=
-prog_pid=
-
-cleanup() {
-  if [[ -n $prog_pid ]] && kill -0 "$prog_pid" 2>/dev/null; then
-    kill "$prog_pid" 2>/dev/null
-    wait "$prog_pid" 2>/dev/null
-  fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  if [[ -s $log ]]; then
-    echo "--- key log ($(grep -c '^frame' "$log") frame lines left out):"
-    grep -n -v '^frame' "$log"
-  fi
-  for f in prog.err ref.err xvfb.err; do
-    [[ -s $tmp/$f ]] && { echo "--- $f:"; tail -n 20 "$tmp/$f"; }
-  done
-  exit 1
-}
+x11_tmp
 
 # The start folder holds TEK.DAT, a DOS text file whose line 2 names the drawing folder as
 # Windows writes it: a drive letter, backslashes, a trailing backslash.
@@ -80,74 +34,34 @@ echo "TEK.DAT line 2: $draw_dos"
 
 # Checks that need image decoding. Pictures are compared in client coordinates; an X
 # screenshot is the whole root window, so its reader takes the client's origin.
+x11_image_module
 cat >"$tmp/xhelp.py" <<'EOF'
 import array
-import struct
 import sys
-import zlib
+
+import x11img
 
 RED = 0xFF0000  # the pen of PLAN's table, the only long red lines of the three drawings
 WHITE = 0xFFFFFF  # text and selector brackets
 
 
 def read_png(path):
-    """8-bit RGB PNG, not interlaced: (width, height, rows of 0xRRGGBB)."""
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        sys.exit(f"{path}: not a PNG")
-    pos, idat, ihdr = 8, b"", None
-    while pos < len(data):
-        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + n]
-        if kind == b"IHDR":
-            ihdr = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + n
-    w, h, depth, ctype, _, _, interlace = ihdr
-    if (depth, ctype, interlace) != (8, 2, 0):
-        sys.exit(f"{path}: depth {depth}, colour type {ctype}, interlace {interlace}; "
-                 "want 8-bit RGB, not interlaced")
-    raw = zlib.decompress(idat)
-    stride, bpp = w * 3, 3
-    prior, rows = bytearray(stride), []
-    for y in range(h):
-        f = raw[y * (stride + 1)]
-        row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        if f == 2:
-            row = bytearray((a + b) & 255 for a, b in zip(row, prior))
-        elif f == 1:
-            for i in range(bpp, stride):
-                row[i] = (row[i] + row[i - bpp]) & 255
-        elif f in (3, 4):
-            for i in range(stride):
-                a = row[i - bpp] if i >= bpp else 0
-                b = prior[i]
-                c = prior[i - bpp] if i >= bpp else 0
-                if f == 3:
-                    p = (a + b) >> 1
-                else:
-                    pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
-                    p = a if pa <= pb and pa <= pc else b if pb <= pc else c
-                row[i] = (row[i] + p) & 255
-        elif f != 0:
-            sys.exit(f"{path}: bad filter {f} in row {y}")
-        rows.append([(row[i] << 16) | (row[i + 1] << 8) | row[i + 2] for i in range(0, stride, 3)])
-        prior = row
-    return w, h, rows
+    """8-bit RGB PNG: (width, height, rows of 0xRRGGBB)."""
+    w, h, rows = x11img.read_png(path)
+    return w, h, [[(r[i] << 16) | (r[i + 1] << 8) | r[i + 2] for i in range(0, len(r), 3)]
+                  for r in rows]
 
 
 def read_xwd(path, ox, oy, cw, ch):
     """The client area of a TrueColor ZPixmap XWD dump of the root: rows of 0xRRGGBB."""
-    data = open(path, "rb").read()
-    hdr = struct.unpack(">25I", data[:100])
-    (header_size, _, fmt, _, width, height, _, byte_order, _, _, _, bpp, bpl, vclass,
-     rmask, gmask, bmask, _, _, ncolors) = hdr[:20]
+    data, h, base = x11img.read_xwd(path)
+    fmt, width, height, bpp, bpl, vclass = (h["format"], h["width"], h["height"], h["bpp"],
+                                            h["bpl"], h["vclass"])
+    rmask, gmask, bmask, byte_order = h["rmask"], h["gmask"], h["bmask"], h["byte_order"]
     if fmt != 2 or bpp != 32 or vclass not in (4, 5):
         sys.exit(f"{path}: format {fmt}, {bpp} bits per pixel, visual class {vclass}")
     if ox < 0 or oy < 0 or ox + cw > width or oy + ch > height:
         sys.exit(f"{path}: client {cw}x{ch} at ({ox}, {oy}) is outside {width}x{height}")
-    base = header_size + 12 * ncolors
     swap = (byte_order == 0) != (sys.byteorder == "little")
     shifts = [(m & -m).bit_length() - 1 for m in (rmask, gmask, bmask)]
     plain = (rmask, gmask, bmask) == (0xFF0000, 0xFF00, 0xFF)
@@ -318,108 +232,23 @@ done
 [[ $(ls "$run/DRAW") == $'PART.UGF\nPENS.UGF\nPLAN.UGF' ]] ||
   fail "the headless session left files in the drawing folder: $(ls "$run/DRAW")"
 
-# --- X server on a free display --------------------------------------------------------------
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.err" 2>&1 &
-xvfb_pid=$!
-end=$((SECONDS + step_timeout))
-until [[ -s $tmp/display ]]; do
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-  ((SECONDS < end)) || fail "Xvfb gave no display number within $step_timeout s"
-  sleep 0.05
-done
-DISPLAY=:$(tr -d '[:space:]' <"$tmp/display")
-export DISPLAY
-unset WAYLAND_DISPLAY
-echo "Xvfb on $DISPLAY"
+x11_xvfb
 
 # --- the program, without a drawing ----------------------------------------------------------
-(cd "$run" && UGFVIEW_KEYLOG=$log SDL_VIDEODRIVER=x11 exec "$prog" --screenshot "$tmp/own.png") \
-  >"$tmp/prog.out" 2>"$tmp/prog.err" &
-prog_pid=$!
-
-# Key log helpers. `pos` is the last line already matched: every step checks only what came
-# after the previous step, so a stray line cannot hide between steps.
-pos=0
-
-# await WHAT FILTER LINE...: waits until the lines after `pos` that match the extended regex
-# FILTER number as many as the LINEs, then wants exactly those lines and moves `pos` past them.
-await() {
-  local what=$1 filter=$2
-  shift 2
-  local want got last end=$((SECONDS + step_timeout))
-  want=$(printf '%s\n' "$@")
-  while :; do
-    got=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR "\t" $0 }' "$log" 2>/dev/null |
-      head -n $#)
-    (($(grep -c . <<<"$got") >= $#)) && break
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended; waited for:"$'\n'"$want"
-    ((SECONDS < end)) || fail "$what: no answer within $step_timeout s; waited for:"$'\n'"$want"
-    sleep 0.02
-  done
-  last=$(tail -n 1 <<<"$got" | cut -f1)
-  got=$(cut -f2- <<<"$got")
-  [[ $got == "$want" ]] || fail "$what: wanted"$'\n'"$want"$'\n'"got"$'\n'"$got"
-  pos=$last
-  echo "ok: $what"
-}
-
-# await_match WHAT FILTER: waits for any line after `pos` matching FILTER; moves `pos` past it.
-await_match() {
-  local what=$1 filter=$2 line end=$((SECONDS + step_timeout))
-  until line=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR; exit }' "$log" 2>/dev/null) &&
-    [[ -n $line ]]; do
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended"
-    ((SECONDS < end)) || fail "$what: nothing within $step_timeout s"
-    sleep 0.02
-  done
-  pos=$line
-  echo "ok: $what"
-}
-
-# The visible top-level window titled "САПР " (SDL may own further, hidden windows).
-win=
-end=$((SECONDS + step_timeout))
-while [[ -z $win ]]; do
-  for id in $(timeout "$step_timeout" xdotool search --sync --pid "$prog_pid" 2>/dev/null); do
-    [[ $(xdotool getwindowname "$id" 2>/dev/null) == "САПР " ]] || continue
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { win=$id; break; }
-  done
-  [[ -n $win ]] && break
-  kill -0 "$prog_pid" 2>/dev/null || fail "the program ended before its window showed"
-  ((SECONDS < end)) || fail "no visible window titled 'САПР ' within $step_timeout s"
-  sleep 0.05
-done
-await_match "first frame" '^frame '
-
-info=$(xwininfo -id "$win")
-field() { awk -F: -v k="$1" '$1 ~ k { gsub(/ /, "", $2); print $2 }' <<<"$info"; }
-ox=$(field 'Absolute upper-left X') oy=$(field 'Absolute upper-left Y')
-cw=$(field '^ *Width') ch=$(field '^ *Height')
-echo "window $win: client ${cw}x${ch} at ($ox, $oy)"
-[[ "$ox $oy $cw $ch" == "0 0 1280 1024" ]] ||
-  fail "window not maximised: client ${cw}x${ch} at ($ox, $oy), screen 1280x1024"
+x11_start "$run" --screenshot "$tmp/own.png"
+x11_window
+x11_want_maximised
 geometry=("$ox" "$oy" "$cw" "$ch")
-timeout "$step_timeout" xdotool windowfocus --sync "$win" || fail "cannot focus window $win"
+x11_focus
 
 # shot NAME: once the program has shown no new frame for 0.3 s, dumps the X server's screen
 # into NAME.xwd and wants it to equal ref-NAME.png. A replay that pauses longer than that
 # under load gives a picture that is not the reference yet: then it waits again, until the
 # time limit.
 shot() {
-  local frames now quiet report end=$((SECONDS + step_timeout))
+  local report end=$((SECONDS + step_timeout))
   while :; do
-    frames=$(grep -c '^frame ' "$log") quiet=0
-    while ((quiet < 15)); do
-      sleep 0.02
-      now=$(grep -c '^frame ' "$log")
-      if [[ $now != "$frames" ]]; then
-        frames=$now quiet=0
-      else
-        ((quiet++))
-      fi
-      kill -0 "$prog_pid" 2>/dev/null || fail "$1: the program ended"
-      ((SECONDS < end)) || fail "$1: the picture did not settle within $step_timeout s"
-    done
+    x11_still "$1" "$end"
     xwd -root -silent >"$tmp/$1.xwd" || fail "xwd failed"
     report=$(python3 "$tmp/xhelp.py" same "$tmp/$1.xwd" "$tmp/ref-$1.png" "the headless picture" \
       "${geometry[@]}" 2>&1) && break
@@ -485,26 +314,14 @@ check "zoomed back in" moved "$tmp/pan-down.xwd" "$tmp/zoom-in.xwd" 0 0 0 1
 
 xdotool key Escape
 await "Esc" "$keys" "queued 27" "read 27"
-end=$((SECONDS + step_timeout))
-while kill -0 "$prog_pid" 2>/dev/null; do
-  ((SECONDS < end)) || fail "the program still runs $step_timeout s after Esc"
-  sleep 0.02
-done
-wait "$prog_pid"
-status=$?
-prog_pid=
-((status == 0)) || fail "exit status $status after Esc, want 0"
-echo "ok: exit status 0"
+x11_exit0 Esc
 
-want=$(printf '%s\n' \
+x11_key_log "$keys" \
   "queued 0" "queued 77" "read 0" "read 77" "queued 0" "queued 80" "read 0" "read 80" \
   "queued 0" "queued 75" "read 0" "read 75" "queued 13" "read 13" \
   "queued 0" "queued 77" "read 0" "read 77" "queued 0" "queued 80" "read 0" "read 80" \
   "queued 0" "queued 81" "read 0" "read 81" "queued 0" "queued 73" "read 0" "read 73" \
-  "queued 27" "read 27")
-got=$(grep -E "$keys" "$log")
-[[ $got == "$want" ]] || fail "whole key log: wanted"$'\n'"$want"$'\n'"got"$'\n'"$got"
-echo "ok: whole key log"
+  "queued 27" "read 27"
 
 # The program's own screenshot against the X server's last picture: a few telling pixels
 # (the table's corners, the bore-free middle, the menu title and a panel frame), then all.

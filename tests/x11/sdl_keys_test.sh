@@ -6,68 +6,22 @@
 # Exit 0 pass, 1 fail, 77 skip (no Xvfb or xdotool; UGFVIEW_REQUIRE_X=1 turns a skip into a fail).
 set -uo pipefail
 
-step_timeout=10  # seconds for the program to answer one step
-
-skip() {
-  if [[ ${UGFVIEW_REQUIRE_X:-} == 1 ]]; then
-    echo "FAIL: $* (UGFVIEW_REQUIRE_X=1)"
-    exit 1
-  fi
-  echo "SKIP: $*"
-  exit 77
-}
-
-[[ $# -eq 1 ]] || { echo "usage: $0 UGFVIEW"; exit 1; }
-[[ -x $1 ]] || { echo "FAIL: $1 is not an executable"; exit 1; }
-case $1 in
-  /*) prog=$1 ;;
-  *) prog=$PWD/$1 ;;
-esac
-
-for tool in Xvfb xdotool xwininfo xwd python3; do
-  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (tools/deps.sh installs it)"
-done
+# shellcheck source-path=SCRIPTDIR source=x11_lib.sh
+source "$(dirname "$0")/x11_lib.sh"
+x11_args "$@"
+x11_tools
 python3 -c 'import ctypes; ctypes.CDLL("libX11.so.6")' 2>/dev/null ||
   skip "python3 cannot load libX11.so.6"
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/ugfview-x11.XXXXXX") || { echo "FAIL: mktemp"; exit 1; }
-log=$tmp/keys.log
-xvfb_pid=
-prog_pid=
-
-cleanup() {
-  if [[ -n $prog_pid ]] && kill -0 "$prog_pid" 2>/dev/null; then
-    kill "$prog_pid" 2>/dev/null
-    kill -CONT "$prog_pid" 2>/dev/null  # in case a step left it stopped
-    wait "$prog_pid" 2>/dev/null
-  fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  if [[ -s $log ]]; then
-    echo "--- key log ($(grep -c '^frame' "$log") frame lines left out):"
-    grep -n -v '^frame' "$log"
-  fi
-  for f in prog.err xvfb.err; do
-    [[ -s $tmp/$f ]] && { echo "--- $f:"; tail -n 20 "$tmp/$f"; }
-  done
-  exit 1
-}
+x11_tmp
 
 # Helpers that need Xlib or image decoding.
+x11_image_module
 cat >"$tmp/xhelp.py" <<'EOF'
 import ctypes
-import struct
 import sys
-import zlib
+
+from x11img import read_png, read_xwd
 
 
 def close_request(window):
@@ -142,57 +96,14 @@ def map_keysyms(lower, upper):
     x.XCloseDisplay(d)
 
 
-def read_png(path, rows_needed):
-    """8-bit RGB PNG, not interlaced: (width, height, rows[0:rows_needed])."""
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        sys.exit(f"{path}: not a PNG")
-    pos, idat, ihdr = 8, b"", None
-    while pos < len(data):
-        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + n]
-        if kind == b"IHDR":
-            ihdr = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + n
-    w, h, depth, ctype, _, _, interlace = ihdr
-    if (depth, ctype, interlace) != (8, 2, 0):
-        sys.exit(f"{path}: depth {depth}, colour type {ctype}, interlace {interlace}; "
-                 "want 8-bit RGB, not interlaced")
-    raw = zlib.decompress(idat)
-    stride, bpp = w * 3, 3
-    prior, rows = bytearray(stride), []
-    for y in range(min(rows_needed, h)):
-        f = raw[y * (stride + 1)]
-        row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = row[i - bpp] if i >= bpp else 0
-            b = prior[i]
-            c = prior[i - bpp] if i >= bpp else 0
-            if f == 1:
-                row[i] = (row[i] + a) & 255
-            elif f == 2:
-                row[i] = (row[i] + b) & 255
-            elif f == 3:
-                row[i] = (row[i] + ((a + b) >> 1)) & 255
-            elif f == 4:
-                pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
-                row[i] = (row[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(row)
-        prior = row
-    return w, h, rows
-
-
 def xwd_pixel_reader(path):
     """Pixel (x, y) -> (r, g, b) of a TrueColor ZPixmap XWD dump."""
-    data = open(path, "rb").read()
-    hdr = struct.unpack(">25I", data[:100])
-    (header_size, _, fmt, _, width, height, _, byte_order, _, _, _, bpp, bpl, vclass,
-     rmask, gmask, bmask, _, _, ncolors) = hdr[:20]
+    data, h, base = read_xwd(path)
+    fmt, width, height, bpp, bpl, vclass = (h["format"], h["width"], h["height"], h["bpp"],
+                                            h["bpl"], h["vclass"])
+    rmask, gmask, bmask, byte_order = h["rmask"], h["gmask"], h["bmask"], h["byte_order"]
     if fmt != 2 or bpp not in (24, 32) or vclass not in (4, 5):
         sys.exit(f"{path}: format {fmt}, {bpp} bits per pixel, visual class {vclass}")
-    base = header_size + 12 * ncolors
     order = "little" if byte_order == 0 else "big"
 
     def channel(v, mask):
@@ -244,68 +155,10 @@ if __name__ == "__main__":
         compare(sys.argv[2], sys.argv[3], *map(int, sys.argv[4:8]))
 EOF
 
-# --- X server on a free display --------------------------------------------------------------
-# -noreset: the server would otherwise reset its keymap whenever its last client leaves.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.err" 2>&1 &
-xvfb_pid=$!
-end=$((SECONDS + step_timeout))
-until [[ -s $tmp/display ]]; do
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start"
-  ((SECONDS < end)) || fail "Xvfb gave no display number within $step_timeout s"
-  sleep 0.05
-done
-DISPLAY=:$(tr -d '[:space:]' <"$tmp/display")
-export DISPLAY
-unset WAYLAND_DISPLAY
-echo "Xvfb on $DISPLAY"
+x11_xvfb
 python3 "$tmp/xhelp.py" keysyms Cyrillic_ef Cyrillic_EF || fail "cannot map the Cyrillic key"
 
-# --- the program ---------------------------------------------------------------------------
-(cd "$tmp" && UGFVIEW_KEYLOG=$log SDL_VIDEODRIVER=x11 exec "$prog" --test-card --screenshot "$tmp/own.png") \
-  >"$tmp/prog.out" 2>"$tmp/prog.err" &
-prog_pid=$!
-
-# Key log helpers. `pos` is the last line already matched: every step checks only what came
-# after the previous step, so a stray line cannot hide between steps.
-pos=0
-
-# await WHAT FILTER LINE...: waits until the lines after `pos` that match the extended regex
-# FILTER number as many as the LINEs, then wants exactly those lines and moves `pos` past them.
-await() {
-  local what=$1 filter=$2
-  shift 2
-  local want got last end=$((SECONDS + step_timeout))
-  want=$(printf '%s\n' "$@")
-  while :; do
-    got=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR "\t" $0 }' "$log" 2>/dev/null |
-      head -n $#)
-    (($(grep -c . <<<"$got") >= $#)) && break
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended; waited for:"$'\n'"$want"
-    ((SECONDS < end)) || fail "$what: no answer within $step_timeout s; waited for:"$'\n'"$want"
-    sleep 0.02
-  done
-  last=$(tail -n 1 <<<"$got" | cut -f1)
-  got=$(cut -f2- <<<"$got")
-  [[ $got == "$want" ]] || fail "$what: wanted"$'\n'"$want"$'\n'"got"$'\n'"$got"
-  pos=$last
-  echo "ok: $what"
-}
-
-# await_match WHAT FILTER: waits for any line after `pos` matching FILTER; moves `pos` past it.
-await_match() {
-  local what=$1 filter=$2 line end=$((SECONDS + step_timeout))
-  until line=$(awk -v p="$pos" -v re="$filter" 'NR > p && $0 ~ re { print NR; exit }' "$log") &&
-    [[ -n $line ]]; do
-    kill -0 "$prog_pid" 2>/dev/null || fail "$what: the program ended"
-    ((SECONDS < end)) || fail "$what: nothing within $step_timeout s"
-    sleep 0.02
-  done
-  pos=$line
-  echo "ok: $what"
-}
-
-# Lines matching FILTER after `pos`, without waiting.
-lines_since() { awk -v p="$pos" -v re="$1" 'NR > p && $0 ~ re' "$log"; }
+x11_start "$tmp" --test-card --screenshot "$tmp/own.png"
 
 # The quit question's window, once it is mapped.
 find_box() {
@@ -323,31 +176,9 @@ find_box() {
   done
 }
 
-# The visible top-level window titled "САПР " (SDL may own further, hidden windows).
-win=
-end=$((SECONDS + step_timeout))
-while [[ -z $win ]]; do
-  for id in $(timeout "$step_timeout" xdotool search --sync --pid "$prog_pid" 2>/dev/null); do
-    [[ $(xdotool getwindowname "$id" 2>/dev/null) == "САПР " ]] || continue
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { win=$id; break; }
-  done
-  [[ -n $win ]] && break
-  kill -0 "$prog_pid" 2>/dev/null || fail "the program ended before its window showed"
-  ((SECONDS < end)) || fail "no visible window titled 'САПР ' within $step_timeout s"
-  sleep 0.05
-done
-await_match "first frame" '^frame '
-
-info=$(xwininfo -id "$win")
-field() { awk -F: -v k="$1" '$1 ~ k { gsub(/ /, "", $2); print $2 }' <<<"$info"; }
-ox=$(field 'Absolute upper-left X') oy=$(field 'Absolute upper-left Y')
-cw=$(field '^ *Width') ch=$(field '^ *Height')
-echo "window $win: client ${cw}x${ch} at ($ox, $oy)"
-# No window manager here: the program itself must fill the usable screen.
-[[ "$ox $oy $cw $ch" == "0 0 1280 1024" ]] ||
-  fail "window not maximised: client ${cw}x${ch} at ($ox, $oy), screen 1280x1024"
-
-timeout "$step_timeout" xdotool windowfocus --sync "$win" || fail "cannot focus window $win"
+x11_window
+x11_want_maximised
+x11_focus
 
 keys='^(queued|read) '
 xdotool key shift+Down
@@ -419,19 +250,10 @@ python3 "$tmp/xhelp.py" close "$win" || fail "cannot send WM_DELETE_WINDOW"
 box=$(find_box) || fail "no quit question for Yes"
 xdotool key --window "$box" Return
 await "Yes" "$closing" "close yes"
-end=$((SECONDS + step_timeout))
-while kill -0 "$prog_pid" 2>/dev/null; do
-  ((SECONDS < end)) || fail "the program still runs $step_timeout s after Yes"
-  sleep 0.02
-done
-wait "$prog_pid"
-status=$?
-prog_pid=
-((status == 0)) || fail "exit status $status after Yes, want 0"
-echo "ok: exit status 0"
+x11_exit0 Yes
 
 # The whole run's key traffic, in order, with nothing extra.
-want=$(printf '%s\n' \
+x11_key_log '^(queued|read|close) ' \
   "queued 0" "queued 160" "read 0" "read 160" \
   "queued 0" "queued 115" "read 0" "read 115" \
   "queued 0" "queued 73" "read 0" "read 73" \
@@ -441,10 +263,7 @@ want=$(printf '%s\n' \
   "queued 0" "queued 81" "read 0" "read 81" \
   "queued 66" "read 66" "queued 120" "read 120" "queued 0" "queued 81" "read 0" "read 81" \
   "close no" "queued 0" "queued 160" "close no" "read 0" "read 160" \
-  "close yes")
-got=$(grep -E '^(queued|read|close) ' "$log")
-[[ $got == "$want" ]] || fail "whole key log: wanted"$'\n'"$want"$'\n'"got"$'\n'"$got"
-echo "ok: whole key log"
+  "close yes"
 
 [[ -s $tmp/own.png ]] || fail "no --screenshot file after Yes"
 python3 "$tmp/xhelp.py" compare "$tmp/own.png" "$tmp/shot.xwd" "$ox" "$oy" "$cw" "$ch" ||
