@@ -7,6 +7,12 @@
 
 #include "platform/text.h"
 
+// Last: with the X11 driver it brings in Xlib and its macros.
+#include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <poll.h>
+#endif
+
 namespace platform {
 namespace {
 
@@ -18,6 +24,10 @@ EventSink g_sink = nullptr;
 // would read as released, and a letter typed ahead of a Ctrl press would be taken for Ctrl+key.
 Uint16 g_mods = 0;
 Uint32 g_buttons = 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The connection WaitInput waits on itself; null under other drivers.
+Display* g_x11_display = nullptr;
+#endif
 
 int VirtualKey(SDL_Keycode sym) {
   switch (sym) {
@@ -162,6 +172,9 @@ void Translate(const SDL_Event& ev) {
 bool Open(const std::string& title, EventSink sink, int* width, int* height) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Plain window surface: the OpenGL one makes X11 replace the window on the first frame, so
+  // the window id others found at start (a test's xdotool) goes stale, and it starts Mesa threads.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
@@ -196,12 +209,21 @@ bool Open(const std::string& title, EventSink sink, int* width, int* height) {
   SDL_GetWindowSize(g_window, width, height);
   g_mods = static_cast<Uint16>(SDL_GetModState());
   g_buttons = SDL_GetMouseState(nullptr, nullptr);
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(g_window, &info) && info.subsystem == SDL_SYSWM_X11)
+    g_x11_display = info.info.x11.display;
+#endif
   g_sink = sink;
   return true;
 }
 
 void Close() {
   g_sink = nullptr;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  g_x11_display = nullptr;
+#endif
   if (g_cursor) SDL_FreeCursor(g_cursor);
   g_cursor = nullptr;
   if (g_window) SDL_DestroyWindow(g_window);
@@ -214,9 +236,37 @@ void Poll() {
   while (SDL_PollEvent(&ev)) Translate(ev);
 }
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+// Under X11 the wait is done here, not in SDL_WaitEventTimeout: that one is woken by an event
+// SDL sends to the window over a second connection. The wake-up sent for the key that ends the
+// program can reach the server after the window is destroyed, and SDL_Quit then takes the
+// BadWindow to Xlib's default handler, which exits with status 1.
+bool WaitX11(int ms, SDL_Event* ev) {
+  const Uint64 end = SDL_GetTicks64() + static_cast<Uint64>(ms);
+  for (;;) {
+    const Uint64 now = SDL_GetTicks64();
+    // Events Xlib has already read would not wake poll().
+    if (QLength(g_x11_display) == 0) {
+      pollfd p{ConnectionNumber(g_x11_display), POLLIN, 0};
+      poll(&p, 1, now >= end ? 0 : static_cast<int>(std::min<Uint64>(end - now, 1000)));
+    }
+    if (SDL_PollEvent(ev)) return true;
+    if (SDL_GetTicks64() >= end) return false;
+  }
+}
+#endif
+
 void WaitInput(int ms) {
   SDL_Event ev;
-  if (SDL_WaitEventTimeout(&ev, ms)) {
+  bool got = SDL_PollEvent(&ev) != 0;
+  if (!got && ms > 0) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (g_x11_display != nullptr) got = WaitX11(ms, &ev);
+    else
+#endif
+      got = SDL_WaitEventTimeout(&ev, ms) != 0;
+  }
+  if (got) {
     Translate(ev);
     Poll();
   }
