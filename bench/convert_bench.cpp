@@ -26,27 +26,6 @@
 
 namespace {
 
-// Outputs and scratch files go to a folder of their own.
-struct TempCwd {
-  std::string old, dir;
-  TempCwd() {
-    char buf[4096];
-    old = getcwd(buf, sizeof buf) ? buf : "/";
-    std::string tmpl = (std::filesystem::temp_directory_path() / "ugfconv-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr || chdir(tmpl.c_str()) != 0) {
-      std::perror("convert_bench temp dir");
-      std::exit(1);
-    }
-    dir = tmpl;
-  }
-  ~TempCwd() {
-    drawing::RemoveScratchFiles();
-    if (chdir(old.c_str()) != 0) std::perror("chdir");
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-};
-
 void OpenBenchDrawing() {
   static const std::string path = std::filesystem::absolute(bench::BenchDrawingFile()).string();
   app::StartProgram();
@@ -71,14 +50,14 @@ void SetCounters(benchmark::State& state, double output_bytes) {
 }
 
 void BM_WritePlt(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   for (auto _ : state) drawing::WritePlt(drawing::SourceFile, "BENCH.PLT", 1);
   SetCounters(state, FileBytes("BENCH.PLT"));
 }
 
 void BM_WriteSgb(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   for (auto _ : state) drawing::WriteSgb(drawing::SourceFile, "BENCH.SGB");
   SetCounters(state, FileBytes("BENCH.SGB"));
@@ -89,7 +68,7 @@ void BM_Hp2xxReadsPlt(benchmark::State& state) {
     state.SkipWithError("hp2xx not installed (tools/deps.sh)");
     return;
   }
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   // The conversion itself, best of three, for the ratio.
   double convert = 1e30;

@@ -1,8 +1,12 @@
 #include "drawing_generator.h"
 
+#include "drawing/element_store.h"
+
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -92,6 +96,24 @@ const std::string& BenchDrawingFile() {
     std::ofstream(g_file, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
   }
   return g_file;
+}
+
+TempCwd::TempCwd() {
+  char buf[4096];
+  old = getcwd(buf, sizeof buf) ? buf : "/";
+  std::string tmpl = (std::filesystem::temp_directory_path() / "ugfbench-XXXXXX").string();
+  if (mkdtemp(tmpl.data()) == nullptr || chdir(tmpl.c_str()) != 0) {
+    std::perror("ugfbench temp dir");
+    std::exit(1);
+  }
+  dir = tmpl;
+}
+
+TempCwd::~TempCwd() {
+  drawing::RemoveScratchFiles();
+  if (chdir(old.c_str()) != 0) std::perror("chdir");
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
 }
 
 }  // namespace bench

@@ -15,4 +15,14 @@ std::string MakeBenchDrawing(long records = kBenchRecords, unsigned seed = 1);
 // A temporary file holding MakeBenchDrawing(), written on the first call and removed at exit.
 const std::string& BenchDrawingFile();
 
+// A fresh temporary current directory for the life of the object, so outputs and the
+// element store's scratch files stay out of the caller's; removed with its contents.
+struct TempCwd {
+  TempCwd();
+  ~TempCwd();
+  TempCwd(const TempCwd&) = delete;
+  TempCwd& operator=(const TempCwd&) = delete;
+  std::string old, dir;
+};
+
 }  // namespace bench

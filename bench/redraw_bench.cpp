@@ -33,28 +33,6 @@ namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080;
 
-// Scratch files of the element store land in the current directory: keep them out of the
-// caller's.
-struct TempCwd {
-  std::string old, dir;
-  TempCwd() {
-    char buf[4096];
-    old = getcwd(buf, sizeof buf) ? buf : "/";
-    std::string tmpl = (std::filesystem::temp_directory_path() / "ugfbench-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr || chdir(tmpl.c_str()) != 0) {
-      std::perror("ugfbench temp dir");
-      std::exit(1);
-    }
-    dir = tmpl;
-  }
-  ~TempCwd() {
-    drawing::RemoveScratchFiles();
-    if (chdir(old.c_str()) != 0) std::perror("chdir");
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-};
-
 void OpenProgram() {
   app::StartProgram();
   platform::ConfigureHeadless(kWidth, kHeight, {});
@@ -83,7 +61,7 @@ void SetRecordCounters(benchmark::State& state) {
 }
 
 void BM_Redraw(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   for (auto _ : state) {
     view::Redraw();
@@ -95,7 +73,7 @@ void BM_Redraw(benchmark::State& state) {
 }
 
 void BM_Extents(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   float xmin = 0, ymin = 0, xmax = 0, ymax = 0;
   for (auto _ : state) {
@@ -108,7 +86,7 @@ void BM_Extents(benchmark::State& state) {
 }
 
 void BM_FitAllAndRedraw(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   for (auto _ : state) {
     view::FitAllAndRedraw();
@@ -121,7 +99,7 @@ void BM_FitAllAndRedraw(benchmark::State& state) {
 // From a PgUp key (as the menu reader gets it) to the end of its redraw; PgUp and PgDn
 // alternate so the zoom stays where it was.
 void BM_PgUpToRedraw(benchmark::State& state) {
-  TempCwd cwd;
+  bench::TempCwd cwd;
   OpenBenchDrawing();
   bool up = true;
   for (auto _ : state) {
@@ -182,7 +160,7 @@ int RssMode(double millions) {
     std::fprintf(stderr, "redraw_bench: --rss needs a positive number of millions\n");
     return 2;
   }
-  TempCwd cwd;
+  bench::TempCwd cwd;
   const std::string path = cwd.dir + "/RSS.UGF";
   // A child writes the file, so the generator's memory never counts towards ours.
   const pid_t pid = fork();

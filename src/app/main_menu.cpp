@@ -17,7 +17,6 @@
 #include "drawing/replay.h"
 #include "drawing/sgb_writer.h"
 #include "drawing/ugf_export.h"
-#include "drawing/ugf_reader.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
@@ -83,14 +82,16 @@ void BindVariant() {
 }
 
 void DetectVariant() {
-  drawing::UgfReader reader;
-  const std::string& file = drawing::SourceFile;
-  reader.Open(file, file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1));
-  drawing::UgfRecord r;
-  reader.Next(r);  // no first record: the reader ends the run with code 100
-  HeaderPen = r.pen;
+  HeaderPen = drawing::ReadHeaderPen(drawing::SourceFile);
   drawing::DrawingVariant = HeaderPen > 0 ? 0 : 1;
   BindVariant();
+}
+
+void ShowDrawing() {
+  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
+  graphics::PaintHook = view::RepaintAll;
+  view::StepByAngle = 0;
+  view::FitAllAndRedraw();
 }
 
 void ShowTitle() {
@@ -265,10 +266,7 @@ void RunMainProgram(const std::string& given) {
     drawing::SourceFile = AbsoluteSelected();
   }
   DetectVariant();
-  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
-  graphics::PaintHook = view::RepaintAll;
-  view::StepByAngle = 0;
-  view::FitAllAndRedraw();
+  ShowDrawing();
   do {
     MainMenu(MenuKey);
   } while (MenuKey != 27);

@@ -19,6 +19,8 @@ void MainMenu(std::uint8_t& key);
 void ShowTitle();
 // Binds the drawing procedure of the current variant.
 void BindVariant();
+// A drawing just chosen: the measuring hook, the paint hook, pan mode, fit and picture.
+void ShowDrawing();
 
 // The output items of the menu ('2' to '6').
 void OutputItem(std::uint8_t item);

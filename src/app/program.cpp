@@ -195,12 +195,8 @@ void OpenDrawing(const std::string& given) {
   const std::string path = ResolveDrawing(given);
   drawing::SourceFile = path;
   drawing::SourceName = platform::Cp866(BaseNameOf(path));
-  drawing::DrawingVariant = drawing::DetectVariant(path);
-  drawing::DrawProc = drawing::DrawingVariant == 0 ? drawing::DrawNewVariant : drawing::DrawOldVariant;
-  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
-  graphics::PaintHook = view::RepaintAll;
-  view::StepByAngle = 0;
-  view::FitAllAndRedraw();
+  DetectVariant();
+  ShowDrawing();
 }
 
 void RunProgram(const Options& options) {
@@ -220,9 +216,7 @@ void RunBatch(const Options& options) {
   drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   drawing::RotateFlag = options.rotate ? 1 : 0;
   DetectVariant();
-  drawing::ExtentsProc = drawing::ExtentsOfDrawing;
-  view::StepByAngle = 0;
-  view::FitAllAndRedraw();
+  ShowDrawing();
   const std::string display = options.output.substr(options.output.rfind('/') == std::string::npos
                                                         ? 0
                                                         : options.output.rfind('/') + 1);

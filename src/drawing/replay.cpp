@@ -228,12 +228,12 @@ void WriteAndDrawPoint(float u, float v, std::int32_t pen) {
   }
 }
 
-std::int32_t DetectVariant(const std::string& file) {
+std::int32_t ReadHeaderPen(const std::string& file) {
   UgfReader reader;
   reader.Open(file, DisplayName(file));
   UgfRecord r;
-  if (!reader.Next(r)) platform::RunTimeError(platform::kReadPastEnd, DisplayName(file), reader.line(), "no records");
-  return r.pen > 0 ? 0 : 1;
+  reader.Next(r);  // no first record: the reader ends the run with code 100
+  return r.pen;
 }
 
 }  // namespace drawing

@@ -35,7 +35,7 @@ void ScreenElement();
 void ExtentsOfDrawing(float& xmin, float& ymin, float& xmax, float& ymax);
 void WriteAndDrawPoint(float u, float v, std::int32_t pen);
 
-// The variant of a drawing from its first record: 0 new (pen above 0), 1 old.
-std::int32_t DetectVariant(const std::string& file);
+// The pen of a drawing's first record, which decides its variant (above 0: new).
+std::int32_t ReadHeaderPen(const std::string& file);
 
 }  // namespace drawing

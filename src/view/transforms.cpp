@@ -178,12 +178,23 @@ void WorldToPixel(float x, float y, float z, int& px, int& py) {
   py = PixelY(oy);
 }
 
-void PlaneToWorld(float x, float y, float z, float& X, float& Y, float& Z) {
+namespace {
+// The plane's axes scaled by the plane coordinates, plus its origin; kept in double so
+// PlaneToPixel does not round through single.
+void PlaneToWorldExact(double x, double y, double z, double& X, double& Y, double& Z) {
   const Matrix3& r = PlaneAxes;
-  const double px = x, py = y, pz = z;
-  X = static_cast<float>(r[1][1] * px + r[2][1] * py + r[3][1] * pz + PlaneOrigin[1]);
-  Y = static_cast<float>(r[1][2] * px + r[2][2] * py + r[3][2] * pz + PlaneOrigin[2]);
-  Z = static_cast<float>(r[1][3] * px + r[2][3] * py + r[3][3] * pz + PlaneOrigin[3]);
+  X = r[1][1] * x + r[2][1] * y + r[3][1] * z + PlaneOrigin[1];
+  Y = r[1][2] * x + r[2][2] * y + r[3][2] * z + PlaneOrigin[2];
+  Z = r[1][3] * x + r[2][3] * y + r[3][3] * z + PlaneOrigin[3];
+}
+}  // namespace
+
+void PlaneToWorld(float x, float y, float z, float& X, float& Y, float& Z) {
+  double wx = 0, wy = 0, wz = 0;
+  PlaneToWorldExact(x, y, z, wx, wy, wz);
+  X = static_cast<float>(wx);
+  Y = static_cast<float>(wy);
+  Z = static_cast<float>(wz);
 }
 
 void WorldToPlane(float X, float Y, float Z, float& x, float& y, float& z) {
@@ -197,10 +208,8 @@ void WorldToPlane(float X, float Y, float Z, float& x, float& y, float& z) {
 }
 
 void PlaneToPixel(float x, float y, float z, int& px, int& py) {
-  const Matrix3& r = PlaneAxes;
-  const double wx = r[1][1] * x + r[2][1] * y + r[3][1] * z + PlaneOrigin[1];
-  const double wy = r[1][2] * x + r[2][2] * y + r[3][2] * z + PlaneOrigin[2];
-  const double wz = r[1][3] * x + r[2][3] * y + r[3][3] * z + PlaneOrigin[3];
+  double wx = 0, wy = 0, wz = 0;
+  PlaneToWorldExact(x, y, z, wx, wy, wz);
   double ox = 0.0, oy = 0.0;
   WorldToOffset(wx, wy, wz, ox, oy);
   px = PixelX(ox);
