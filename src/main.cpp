@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::puts("ugfview 2.2");
+    std::puts("ugfview " UGFVIEW_VERSION);
     return 0;
   }
   options.screenshot = Absolute(options.screenshot);

@@ -224,25 +224,29 @@ import zlib
 
 
 def read_png(path, rows_needed=None):
-    """8-bit RGB PNG, not interlaced: (width, height, rows[0:rows_needed] as RGB bytes)."""
+    """8-bit RGB or indexed PNG, not interlaced: (width, height, rows[0:rows_needed] as RGB
+    bytes)."""
     data = open(path, "rb").read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         sys.exit(f"{path}: not a PNG")
-    pos, idat, ihdr = 8, b"", None
+    pos, idat, ihdr, plte = 8, b"", None, b""
     while pos < len(data):
         n, kind = struct.unpack(">I4s", data[pos:pos + 8])
         body = data[pos + 8:pos + 8 + n]
         if kind == b"IHDR":
             ihdr = struct.unpack(">IIBBBBB", body)
+        elif kind == b"PLTE":
+            plte = body
         elif kind == b"IDAT":
             idat += body
         pos += 12 + n
     w, h, depth, ctype, _, _, interlace = ihdr
-    if (depth, ctype, interlace) != (8, 2, 0):
+    if depth != 8 or ctype not in (2, 3) or interlace != 0:
         sys.exit(f"{path}: depth {depth}, colour type {ctype}, interlace {interlace}; "
-                 "want 8-bit RGB, not interlaced")
+                 "want 8-bit RGB or indexed, not interlaced")
     raw = zlib.decompress(idat)
-    stride, bpp = w * 3, 3
+    bpp = 3 if ctype == 2 else 1
+    stride = w * bpp
     prior, rows = bytearray(stride), []
     for y in range(h if rows_needed is None else min(rows_needed, h)):
         f = raw[y * (stride + 1)]
@@ -265,7 +269,7 @@ def read_png(path, rows_needed=None):
                 row[i] = (row[i] + p) & 255
         elif f != 0:
             sys.exit(f"{path}: bad filter {f} in row {y}")
-        rows.append(row)
+        rows.append(row if ctype == 2 else bytearray(b"".join(plte[3 * i:3 * i + 3] for i in row)))
         prior = row
     return w, h, rows
 
