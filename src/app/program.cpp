@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/png_export.h"
 #include "app/test_card.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -16,6 +17,7 @@
 #include "drawing/sgb_writer.h"
 #include "drawing/ugf_export.h"
 #include "print/print.h"
+#include "print/vector_export.h"
 #include "platform/errors.h"
 #include "platform/output_file.h"
 #include "commands/zoom_window.h"
@@ -37,16 +39,28 @@ namespace app {
 
 namespace {
 
-bool ParseSize(std::string_view s, int& w, int& h) {
-  const auto x = s.find('x');
-  if (x == std::string_view::npos) return false;
-  auto num = [](std::string_view t, int& v) {
+// "WxH" with both in min..max; with `single` allowed, also one number (w, and h = 0).
+bool ParseSize(std::string_view s, int min, bool single, int& w, int& h) {
+  auto num = [&](std::string_view t, int& v) {
     auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    return ec == std::errc() && p == t.data() + t.size() && !t.empty();
+    return ec == std::errc() && p == t.data() + t.size() && !t.empty() && v >= min && v <= 8192;
   };
-  return num(s.substr(0, x), w) && num(s.substr(x + 1), h) && w >= 320 && w <= 8192 &&
-         h >= 320 && h <= 8192;
+  const auto x = s.find('x');
+  if (x == std::string_view::npos) {
+    h = 0;
+    return single && num(s, w);
+  }
+  return num(s.substr(0, x), w) && num(s.substr(x + 1), h);
 }
+
+// The batch run an option names, or empty.
+std::string_view BatchOf(std::string_view a) {
+  for (const std::string_view b : {"plt", "sgb", "ugf", "pdf", "svg", "png"})
+    if (a.size() == b.size() + 2 && a.substr(0, 2) == "--" && a.substr(2) == b) return b;
+  return {};
+}
+
+constexpr const char* kOnlyOneBatch = "only one of --plt, --sgb, --ugf, --pdf, --svg, --png, --print";
 
 }  // namespace
 
@@ -59,13 +73,19 @@ std::string UsageText() {
          "  --screenshot FILE   write the framebuffer as PNG when the run ends\n"
          "  --plt FILE | --sgb FILE | --ugf FILE | --print\n"
          "                      convert or print DRAWING without the menu\n"
-         "  --scale S           scale of --plt and --print (default 1)\n"
+         "  --pdf FILE | --svg FILE\n"
+         "                      DRAWING as one vector page, as printed, 10 mm around it\n"
+         "  --png FILE          DRAWING alone as a picture in its screen colours; --size WxH\n"
+         "                      (16..8192 each; default 1024x768) or N, the longer side\n"
+         "  --scale S           mm per drawing unit of --plt, --pdf, --svg and --print (default 1)\n"
+         "  --colour            --pdf and --svg draw each pen in its colour (default black)\n"
          "  --rotate            turn the drawing by 90 degrees first\n"
          "  --test-card         the graphics test screen instead of the program\n"
          "  --help, --version\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+  std::string size;  // checked at the end: its range depends on --png
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&](std::string& out) {
@@ -79,13 +99,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     if (a == "--headless") {
       o.headless = true;
     } else if (a == "--size") {
-      std::string v;
-      if (!value(v)) return false;
-      if (!ParseSize(v, o.width, o.height)) {
-        error = "bad --size '" + v + "': needs WxH with 320..8192 each";
-        return false;
-      }
-      o.headless = true;
+      if (!value(size)) return false;
     } else if (a == "--keys") {
       if (!value(o.keys)) return false;
       o.keys_given = true;
@@ -96,12 +110,12 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--screenshot needs a file name";
         return false;
       }
-    } else if (a == "--plt" || a == "--sgb" || a == "--ugf") {
+    } else if (!BatchOf(a).empty()) {
       if (!o.batch.empty()) {
-        error = "only one of --plt, --sgb, --ugf, --print";
+        error = kOnlyOneBatch;
         return false;
       }
-      o.batch = std::string(a.substr(2));
+      o.batch = std::string(BatchOf(a));
       if (!value(o.output)) return false;
       if (o.output.empty()) {
         error = std::string(a) + " needs a file name";
@@ -109,7 +123,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       }
     } else if (a == "--print") {
       if (!o.batch.empty()) {
-        error = "only one of --plt, --sgb, --ugf, --print";
+        error = kOnlyOneBatch;
         return false;
       }
       o.batch = "print";
@@ -123,6 +137,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       }
     } else if (a == "--rotate") {
       o.rotate = true;
+    } else if (a == "--colour") {
+      o.colour = true;
     } else if (a == "--test-card") {
       o.test_card = true;
     } else if (a == "--help") {
@@ -140,6 +156,24 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       o.drawing = std::string(a);
     }
   }
+  if (o.colour && o.batch != "pdf" && o.batch != "svg") {
+    error = "--colour needs --pdf or --svg";
+    return false;
+  }
+  if (size.empty()) return true;
+  if (o.batch == "png") {
+    if (!ParseSize(size, kMinPngSide, true, o.picture_width, o.picture_height)) {
+      error = "bad --size '" + size + "': needs WxH or N with 16..8192 each";
+      return false;
+    }
+    o.longer_side = o.picture_height == 0;
+    return true;
+  }
+  if (!ParseSize(size, 320, false, o.width, o.height)) {
+    error = "bad --size '" + size + "': needs WxH with 320..8192 each";
+    return false;
+  }
+  o.headless = true;
   return true;
 }
 
@@ -216,7 +250,8 @@ void RunBatch(const Options& options) {
   drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   drawing::RotateFlag = options.rotate ? 1 : 0;
   DetectVariant();
-  ShowDrawing();
+  // The picture is made at its own size; every other run works on the fitted view.
+  if (options.batch != "png") ShowDrawing();
   const std::string display = options.output.substr(options.output.rfind('/') == std::string::npos
                                                         ? 0
                                                         : options.output.rfind('/') + 1);
@@ -229,6 +264,12 @@ void RunBatch(const Options& options) {
   } else if (options.batch == "ugf") {
     if (drawing::ExportUgfBatch(options.output, display) == drawing::ExportResult::kSameFile)
       platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
+  } else if (options.batch == "pdf" || options.batch == "svg") {
+    throw platform::ProgramEnd{print::ExportVector(
+        options.batch == "pdf" ? platform::PageFormat::kPdf : platform::PageFormat::kSvg, options.output,
+        display, options.scale, options.colour)};
+  } else if (options.batch == "png") {
+    ExportPng(options.output, display, options.picture_width, options.picture_height, options.longer_side);
   } else {
     throw platform::ProgramEnd{print::PrintBatch(options.scale)};
   }

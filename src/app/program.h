@@ -13,10 +13,15 @@ struct Options {
   std::string screenshot;
   std::string drawing;
   bool test_card = false;   // the driver's test screen instead of the program
-  std::string batch;        // "plt", "sgb", "ugf", "print" or empty
+  std::string batch;        // "plt", "sgb", "ugf", "pdf", "svg", "png", "print" or empty
   std::string output;
   float scale = 1.0f;
   bool rotate = false;
+  bool colour = false;      // --pdf, --svg: pens in their colours
+  // --png: the picture's size; with `longer_side` only the longer side was given.
+  int picture_width = 1024;
+  int picture_height = 768;
+  bool longer_side = false;
   bool help = false;
   bool version = false;
 };

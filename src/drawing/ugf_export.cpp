@@ -177,15 +177,6 @@ void Project(std::int64_t i, float& u, float& v) {
   view::ProjectToView(x, y, z, u, v);
 }
 
-void Diamond(float u, float v, std::int32_t pen) {
-  const float r = MarkerSize;
-  PointProc(u - r, v, pen);
-  PointProc(u, v - r, 0);
-  PointProc(u + r, v, 0);
-  PointProc(u, v + r, 0);
-  PointProc(u - r, v, 0);
-}
-
 void PolylineContour(std::int32_t first, std::int32_t last, std::int32_t pen) {
   ProjectedRun.count = 0;
   bool started = false;
@@ -209,7 +200,7 @@ void PolylineContour(std::int32_t first, std::int32_t last, std::int32_t pen) {
   } else if (ProjectedRun.count > 1) {
     ContourOut(pen);
   } else if (ProjectedRun.count == 1) {
-    Diamond(ProjectedRun.x[0], ProjectedRun.y[0], pen);
+    PointDiamond(ProjectedRun.x[0], ProjectedRun.y[0], pen);
   }
 }
 
@@ -275,6 +266,15 @@ void WriteUgfRecord(float u, float v, std::int32_t pen) {
   const int n = std::snprintf(line, sizeof line, "%5.2f %5.2f %d\r\n", static_cast<double>(u),
                               static_cast<double>(v), static_cast<int>(pen));
   UgfOutFile->Write(std::string_view(line, static_cast<std::size_t>(std::clamp(n, 0, 159))));
+}
+
+void PointDiamond(float u, float v, std::int32_t pen) {
+  const float r = MarkerSize;
+  PointProc(u - r, v, pen);
+  PointProc(u, v - r, 0);
+  PointProc(u + r, v, 0);
+  PointProc(u, v + r, 0);
+  PointProc(u - r, v, 0);
 }
 
 void ElementToOutput() {

@@ -45,6 +45,8 @@ void WriteUgfRecord(float u, float v, std::int32_t pen);
 // The element output of mode 2 (bound to ElementOutputProc): each contour of the element in
 // the store, in the pen CurrentPen, through PointProc.
 void ElementToOutput();
+// The diamond of a single point at (u, v), MarkerSize from it, through PointProc.
+void PointDiamond(float u, float v, std::int32_t pen);
 // Parallel copy of the polyline x/y at signed distance d (positive: left of the direction of
 // travel). Writes `count` points (at most x.size()) into x2/y2, which must be as long as x.
 void OffsetPolyline(std::span<const float> x, std::span<const float> y, float d, int& count,
