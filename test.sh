@@ -12,7 +12,7 @@ tools/deps.sh
 stage "release build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2
-stage "release unit and headless tests"
+stage "release unit, headless, install and packaging tests"
 ctest --test-dir build -j2 --output-on-failure -LE 'x11|cups'
 
 stage "sanitizer build (address + undefined)"

@@ -3,7 +3,9 @@
 set -euo pipefail
 PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev libpng-dev libcairo2-dev
           libcups2-dev cups libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
-          x11-apps imagemagick hp2xx poppler-utils python3)
+          x11-apps imagemagick hp2xx poppler-utils python3
+          zlib1g-dev librsvg2-bin dpkg-dev lintian desktop-file-utils shared-mime-info
+          libxml2-utils libglib2.0-bin man-db)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -6,6 +6,7 @@
 #include "drawing/replay.h"
 #include "drawing/ugf_export.h"
 #include "graphics/driver.h"
+#include "platform/text.h"
 #include "view/view_commands.h"
 #include "view/view_state.h"
 
@@ -54,11 +55,6 @@ void VectorElement() {
   drawing::PointDiamond(u, v, drawing::CurrentPen);
 }
 
-std::string BaseName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 int ExportVector(platform::PageFormat format, const std::string& path, const std::string& display,
@@ -89,8 +85,9 @@ int ExportVector(platform::PageFormat format, const std::string& path, const std
       drawing::OutputMode = 0;
     }
   } restore;
-  platform::BeginVectorPage(format, path, display, BaseName(drawing::SourceFile), width, height,
-                            kVectorLineMm);
+  // The title is the drawing's name as shown, in UTF-8 (a name's bad bytes are '?' there).
+  platform::BeginVectorPage(format, path, display, platform::Cp866ToUtf8(drawing::SourceName), width,
+                            height, kVectorLineMm);
   // What the thickness dialog leaves when it is only confirmed.
   drawing::MarkerSize = 1.0f;
   drawing::CurrentPen = 15;
