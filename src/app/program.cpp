@@ -86,6 +86,7 @@ std::string UsageText() {
 
 bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
   std::string size;  // checked at the end: its range depends on --png
+  bool size_given = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&](std::string& out) {
@@ -100,6 +101,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       o.headless = true;
     } else if (a == "--size") {
       if (!value(size)) return false;
+      size_given = true;
     } else if (a == "--keys") {
       if (!value(o.keys)) return false;
       o.keys_given = true;
@@ -160,7 +162,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     error = "--colour needs --pdf or --svg";
     return false;
   }
-  if (size.empty()) return true;
+  if (!size_given) return true;
   if (o.batch == "png") {
     if (!ParseSize(size, kMinPngSide, true, o.picture_width, o.picture_height)) {
       error = "bad --size '" + size + "': needs WxH or N with 16..8192 each";
