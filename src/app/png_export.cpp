@@ -62,7 +62,8 @@ void ExportPng(const std::string& path, const std::string& display, int width, i
     drawing::ReadOldVariant(drawing::SourceFile, 0.0f);
   }
   std::string bytes;
-  if (!platform::EncodePng(graphics::Screen.pixels.data(), width, height, bytes))
+  if (!platform::EncodePng(graphics::Screen.pixels.data(), width, height, bytes,
+                           platform::PngForm::kSmallest))
     platform::RunTimeError(platform::kWriteFailed, display, 0, "cannot encode the picture");
   file.Write(bytes);
   file.Commit();

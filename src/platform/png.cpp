@@ -142,7 +142,7 @@ bool Deflate(const std::vector<unsigned char>& raw, std::string& out) {
 
 }  // namespace
 
-bool EncodePng(const std::uint32_t* pixels, int width, int height, std::string& out) {
+bool EncodePng(const std::uint32_t* pixels, int width, int height, std::string& out, PngForm form) {
   out.clear();
   // The largest framebuffer is 8192 × 8192; beyond some 500 million bytes zlib's 32-bit
   // counts would not do.
@@ -150,7 +150,8 @@ bool EncodePng(const std::uint32_t* pixels, int width, int height, std::string& 
     return false;
   std::vector<unsigned char> raw;
   auto palette = std::make_unique<PaletteTable>();
-  const bool indexed = IndexedRows(pixels, width, height, *palette, raw);
+  const bool indexed =
+      form == PngForm::kSmallest && IndexedRows(pixels, width, height, *palette, raw);
   if (!indexed) RgbRows(pixels, width, height, raw);
 
   out.append("\x89PNG\r\n\x1a\n", 8);
@@ -178,9 +179,10 @@ bool EncodePng(const std::uint32_t* pixels, int width, int height, std::string& 
   return true;
 }
 
-bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height) {
+bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height,
+              PngForm form) {
   std::string bytes;
-  if (!EncodePng(pixels, width, height, bytes)) return false;
+  if (!EncodePng(pixels, width, height, bytes, form)) return false;
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
   if (!f) return false;
   if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;

@@ -24,15 +24,18 @@ TEST_F(PngTest, DecodesToThePixelsWrittenIndexedOrRgb) {
     const int w = 97, h = 61;
     std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
     for (std::size_t i = 0; i < px.size(); ++i) px[i] = set[i < set.size() ? i : rng() % set.size()];
-    ASSERT_TRUE(platform::WritePng("a.png", px.data(), w, h));
-    std::vector<std::uint32_t> back;
-    int bw = 0, bh = 0;
-    ASSERT_TRUE(ReadPng("a.png", back, bw, bh)) << colours;
-    EXPECT_EQ(bw, w);
-    EXPECT_EQ(bh, h);
-    EXPECT_EQ(back, px) << colours;
     const std::size_t distinct = std::set<std::uint32_t>(px.begin(), px.end()).size();
-    EXPECT_EQ(ReadFile("a.png")[25], distinct <= 256 ? 3 : 2) << "colour type, " << colours;
+    for (const auto form : {platform::PngForm::kRgb, platform::PngForm::kSmallest}) {
+      ASSERT_TRUE(platform::WritePng("a.png", px.data(), w, h, form));
+      std::vector<std::uint32_t> back;
+      int bw = 0, bh = 0;
+      ASSERT_TRUE(ReadPng("a.png", back, bw, bh)) << colours;
+      EXPECT_EQ(bw, w);
+      EXPECT_EQ(bh, h);
+      EXPECT_EQ(back, px) << colours;
+      const bool indexed = form == platform::PngForm::kSmallest && distinct <= 256;
+      EXPECT_EQ(ReadFile("a.png")[25], indexed ? 3 : 2) << "colour type, " << colours;
+    }
   }
   std::string bytes;
   const std::uint32_t one = 0;
