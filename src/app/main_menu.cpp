@@ -105,8 +105,9 @@ std::string Cut50(std::string s) {
   return s;
 }
 
-// Waits for one key, taking an extended key whole.
+// Waits for one key, taking an extended key whole; a repaint meanwhile shows the message again.
 void WaitKey() {
+  const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
   if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
 }
 
