@@ -99,6 +99,14 @@ void ShowTitle() {
 }
 
 namespace {
+// The title screen as a repaint draws it, with the text rows of the dialogue that is up.
+void RepaintTitle() {
+  ShowTitle();
+  view::MenuRedrawProc();
+}
+}  // namespace
+
+namespace {
 
 std::string Cut50(std::string s) {
   if (s.size() > 50) s.resize(50);
@@ -252,7 +260,7 @@ void RunMainProgram(const std::string& given) {
   dialogs::SelectorExtension = ".UGF";
   if (ArgCount > 0) drawing::SourceName = platform::Cp866(BaseNameOf(given));
   view::InitView();
-  graphics::PaintHook = ShowTitle;
+  graphics::PaintHook = RepaintTitle;
   ShowTitle();
   if (ArgCount > 0) {
     drawing::SourceFile = ResolveDrawing(given);

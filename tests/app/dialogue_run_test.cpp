@@ -50,6 +50,7 @@ TEST_F(DialogueRun, ARepaintDrawsTheDialogueThatIsUpAgain) {
       {"graphic cursor", "6"},         {"zoom window", "Z"},
       {"name field", "3"},             {"colour choice", "2N\\r\\r"},
       {"number field", "2N\\r\\r\\r"}, {"message", "3\\e"},
+      {"file selector", "1"},
   };
   for (const auto& d : dialogues) {
     Run("800x600", d.keys + resize + "{shot a.png}");
