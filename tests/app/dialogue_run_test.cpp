@@ -43,21 +43,14 @@ class DialogueRun : public testing_support::ProgramTest {
 // is no key, so the repaint is complete.
 TEST_F(DialogueRun, ARepaintDrawsTheDialogueThatIsUpAgain) {
   const std::string resize = "{resize 760 560}{move 300 200}";
-  const struct {
-    const char* what;
-    const char* keys;
-  } dialogues[] = {
-      {"graphic cursor", "6"},         {"zoom window", "Z"},
-      {"name field", "3"},             {"colour choice", "2N\\r\\r"},
-      {"number field", "2N\\r\\r\\r"}, {"message", "3\\e"},
-      {"file selector", "1"},
-  };
-  for (const auto& d : dialogues) {
-    Run("800x600", d.keys + resize + "{shot a.png}");
-    Run("800x600", resize + d.keys + "{move 300 200}{shot b.png}");
+  // The graphic cursor, the zoom window, the name field, the colour choice, the number field,
+  // a message waiting for a key, the file selector.
+  for (const std::string keys : {"6", "Z", "3", "2N\\r\\r", "2N\\r\\r\\r", "3\\e", "1"}) {
+    Run("800x600", keys + resize + "{shot a.png}");
+    Run("800x600", resize + keys + "{move 300 200}{shot b.png}");
     const Picture during = Shot("a.png");
     EXPECT_EQ(during.w, 760);
-    EXPECT_TRUE(during.px == Shot("b.png").px) << d.what;
+    EXPECT_TRUE(during.px == Shot("b.png").px) << keys;
   }
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The SDL window under Xvfb, driven with xdotool: extended keys, a Cyrillic letter, Ctrl with a
-# Cyrillic letter, the keypad with NumLock off, Alt and Windows-key shortcuts, mouse buttons, the wheel, the close box answered No (queued keys survive) and Yes (status 0), and
-# the picture on the X server against the program's own screenshot.
+# Cyrillic letter, the keypad with NumLock off, Alt and Windows-key shortcuts, mouse buttons,
+# the wheel, the close box answered No (queued keys survive) and Yes (status 0), and the
+# picture on the X server against the program's own screenshot.
 # Usage: sdl_keys_test.sh UGFVIEW
 # Exit 0 pass, 1 fail, 77 skip (no Xvfb or xdotool; UGFVIEW_REQUIRE_X=1 turns a skip into a fail).
 set -uo pipefail
