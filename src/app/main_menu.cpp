@@ -99,14 +99,23 @@ void ShowTitle() {
 }
 
 namespace {
+// The title screen as a repaint draws it, with the text rows of the dialogue that is up.
+void RepaintTitle() {
+  ShowTitle();
+  view::MenuRedrawProc();
+}
+}  // namespace
+
+namespace {
 
 std::string Cut50(std::string s) {
   if (s.size() > 50) s.resize(50);
   return s;
 }
 
-// Waits for one key, taking an extended key whole.
+// Waits for one key, taking an extended key whole; a repaint meanwhile shows the message again.
 void WaitKey() {
+  const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
   if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
 }
 
@@ -251,7 +260,7 @@ void RunMainProgram(const std::string& given) {
   dialogs::SelectorExtension = ".UGF";
   if (ArgCount > 0) drawing::SourceName = platform::Cp866(BaseNameOf(given));
   view::InitView();
-  graphics::PaintHook = ShowTitle;
+  graphics::PaintHook = RepaintTitle;
   ShowTitle();
   if (ArgCount > 0) {
     drawing::SourceFile = ResolveDrawing(given);

@@ -16,6 +16,7 @@
 #include "graphics/window.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace dialogs {
@@ -214,6 +215,24 @@ void DrawFileList(int mode, int top, int& row_count) {
   SetTextEscapeMode(0);
 }
 
+namespace {
+// The selector that waits for keys, as a repaint draws it again: the list and the marks.
+struct SelectorRows {
+  int mode = 1;
+  const int* top = nullptr;
+  const int* column = nullptr;
+  const int* row = nullptr;
+};
+SelectorRows g_selector;
+
+void DrawSelector() {
+  int row_count = 0;
+  DrawFileList(g_selector.mode, *g_selector.top, row_count);
+  DrawMarks(g_selector.mode, *g_selector.column, *g_selector.row, *g_selector.top, TextColour);
+  SetInnerDrawViewport();
+}
+}  // namespace
+
 void SelectFile(int mode, std::string_view mask, std::string& name) {
   const int columns = Columns(mode);
   ListDirectories = false;
@@ -225,6 +244,9 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
     int top = 1, row_count = 0;
     DrawFileList(mode, top, row_count);
     int column = 1, row = 1;
+    g_selector = {mode, &top, &column, &row};
+    const view::TextRowsOnRepaint repaint(DrawSelector);
+    // A paint hook that draws no text rows leaves them to the next key.
     std::uint64_t repaints = graphics::RepaintCount;
     bool message_shown = false;
     std::uint8_t key = 0;

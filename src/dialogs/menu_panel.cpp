@@ -181,7 +181,9 @@ void DrawMenuPanel() {
   Line(x1 + q, y1 - q, x1 + 2 * q, q, x2 - q, y1 - q);       // up
   Line(x1 + q, y2 + q, x1 + 2 * q, y3 - q, x2 - q, y2 + q);  // down
 
-  DrawTextRun(MenuItems[0].name + MenuItems[0].valueText, 70, RowPitch - 3, CharHeight, CharWidth);
+  // The title fits the space before the letter buttons, squeezed when it is longer.
+  DrawTextFitted(MenuItems[0].name + MenuItems[0].valueText, 70, RowPitch - 3, CharHeight, CharWidth,
+                 2 * PanelColumnWidth - 70 - 2);
   const int count = std::clamp(MenuItemCount, 0, std::min(9, ZoneCount));
   for (int i = 1; i <= count; ++i) {
     const MenuItem& item = MenuItems[static_cast<std::size_t>(i)];

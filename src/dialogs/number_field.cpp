@@ -7,6 +7,7 @@
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
 #include "platform/rounding.h"
+#include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace dialogs {
@@ -29,6 +30,23 @@ void DrawInTextArea(std::string_view text, int x, int colour) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The field that waits for keys, as a repaint draws it again: its first line, the column
+// before the first typed character, and what has been typed.
+struct FieldRows {
+  std::string line;
+  int c0 = 0;
+  const std::string* typed = nullptr;
+};
+FieldRows g_field;
+
+void DrawField() {
+  ClearTextArea();
+  DrawInTextArea(g_field.line, 5, TextColour);
+  for (std::size_t i = 0; g_field.typed && i < g_field.typed->size(); ++i)
+    DrawInTextArea(g_field.typed->substr(i, 1), ColumnX(g_field.c0 + static_cast<int>(i) + 1), TextColour);
+  SetInnerDrawViewport();
+}
 
 }  // namespace
 
@@ -87,10 +105,10 @@ void EditReal(std::string_view prompt, float& value, int& result) {
   const std::string p = SelectLanguageText(prompt);
   const int c0 = static_cast<int>(std::min<std::size_t>(p.size(), 1000)) + 19;
 
-  ClearTextArea();
-  DrawInTextArea(p + ' ' + FormatNumber(value, 12, 6) + " = ", 5, TextColour);
-
   std::string typed;
+  g_field = {p + ' ' + FormatNumber(value, 12, 6) + " = ", c0, &typed};
+  DrawField();
+  const view::TextRowsOnRepaint repaint(DrawField);
   int n = 0;
   for (;;) {
     const std::uint8_t key = graphics::ReadCommandKey();

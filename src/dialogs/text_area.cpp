@@ -13,12 +13,14 @@ int ScreenScheme = 0;
 int MarkColour = 15;
 int MarkNumber = 0;
 int FrameColour = 9;
+MessageRows ShownMessages;
 
 void TextAreaStartUp() {
   ScreenScheme = 0;
   MarkColour = 15;
   MarkNumber = 0;
   FrameColour = 9;
+  ShownMessages = {};
 }
 
 int RowBaseline(int row) { return (RowPitch + 1) * row + RowPitch; }
@@ -34,6 +36,7 @@ void ClearTextArea() {
   graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
   graphics::ClearViewport();
   FillRect(0, 0, view::ClientWidth, view::ClientHeight - view::DrawAreaHeight);
+  ShownMessages = {};
 }
 
 void ShowMessage(int row, std::string_view text) {
@@ -43,7 +46,18 @@ void ShowMessage(int row, std::string_view text) {
   graphics::SetDrawColor(TextColour);
   DrawTextRun(t, 1, RowBaseline(row), CharHeight, CharWidth);
   SetInnerDrawViewport();
+  if (row >= 0 && row < 4) ShownMessages[static_cast<std::size_t>(row)] = text;
 }
+
+void ShowMessages(const MessageRows& rows) {
+  const MessageRows copy = rows;  // ClearTextArea empties ShownMessages
+  ClearTextArea();
+  for (int r = 0; r < 4; ++r)
+    if (!copy[static_cast<std::size_t>(r)].empty()) ShowMessage(r, copy[static_cast<std::size_t>(r)]);
+  SetInnerDrawViewport();
+}
+
+void ShowMessagesAgain() { ShowMessages(ShownMessages); }
 
 void SetDrawViewport() {
   graphics::SetViewport(view::ViewportLeft, view::ViewportTop, view::ViewportLeft + view::ViewportWidth,

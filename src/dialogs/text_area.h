@@ -1,5 +1,7 @@
 // The text area (four rows at the bottom of the window), messages and the screen layout.
 #pragma once
+#include <array>
+#include <string>
 #include <string_view>
 
 namespace dialogs {
@@ -10,8 +12,16 @@ extern int MarkNumber;
 // Colour of the drawing area's frame; 9 at start.
 extern int FrameColour;
 
+// The texts ShowMessage has put in rows 0..3 since the text area was last cleared.
+using MessageRows = std::array<std::string, 4>;
+extern MessageRows ShownMessages;
+
 void TextAreaStartUp();
 void ShowMessage(int row, std::string_view text);
+// The text area cleared and the rows shown again (after a repaint).
+void ShowMessages(const MessageRows& rows);
+// ShowMessages(ShownMessages), as a repaint's text-row procedure.
+void ShowMessagesAgain();
 void ClearTextArea();
 void FillRect(int x1, int y1, int x2, int y2);
 void SetDrawViewport();

@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/ugf_reader.h"
+#include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
 #include "view/view_state.h"
@@ -58,6 +59,7 @@ void WriteUntil(platform::OutputFile& out, const char* begin, const char* end) {
 }  // namespace
 
 void WritePlt(const std::string& source, const std::string& target_path, float scale) {
+  const graphics::RepaintHold hold;  // a replay with its echo on the screen
   const std::string source_name = BaseName(source);
   UgfRecord r;
 

@@ -10,6 +10,7 @@
 #include "drawing/ugf_export.h"
 #include "drawing/ugf_reader.h"
 #include "graphics/driver.h"
+#include "graphics/window.h"
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "view/redraw.h"
@@ -61,6 +62,13 @@ std::string DisplayName(const std::string& file) {
 }
 }  // namespace
 
+namespace {
+// A waiting key ends a picture early, but never a measurement or an output, which would be
+// cut short (a wrong fit, a file or sheet without its end); the key then waits for its reader.
+// The window is kept answering in every case.
+bool KeyStopsReplay() { return graphics::KeyAvailable() && OutputMode == 0; }
+}  // namespace
+
 void RotatePoint(float& x, float& y) {
   if (RotateFlag != 0) {
     const float t = x;
@@ -80,6 +88,7 @@ void DrawOldVariant() {
 }
 
 void ReadNewVariant(const std::string& file, float z) {
+  const graphics::RepaintHold hold;
   UgfReader reader;
   reader.Open(file, DisplayName(file));
   UgfRecord r;
@@ -90,7 +99,7 @@ void ReadNewVariant(const std::string& file, float z) {
   for (;;) {
     if (r.pen < 0) break;
     RotatePoint(r.x, r.y);
-    if (graphics::KeyAvailable()) {
+    if (KeyStopsReplay()) {
       complete = false;  // the key stays queued for whoever reads next
       break;
     }
@@ -115,6 +124,7 @@ void ReadNewVariant(const std::string& file, float z) {
 }
 
 void ReadOldVariant(const std::string& file, float z) {
+  const graphics::RepaintHold hold;
   UgfReader reader;
   reader.Open(file, DisplayName(file));
   UgfRecord r;
@@ -124,7 +134,7 @@ void ReadOldVariant(const std::string& file, float z) {
   for (;;) {
     if (r.pen < 0) break;
     RotatePoint(r.x, r.y);
-    if (graphics::KeyAvailable()) {
+    if (KeyStopsReplay()) {
       complete = false;
       break;
     }

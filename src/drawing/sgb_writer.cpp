@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/ugf_reader.h"
+#include "graphics/window.h"
 #include "platform/output_file.h"
 #include "view/view_state.h"
 
@@ -86,6 +87,7 @@ void WriteRun(SgbLines& lines, const Run& run) {
 }  // namespace
 
 void WriteSgb(const std::string& source, const std::string& target_path) {
+  const graphics::RepaintHold hold;  // a replay with its echo on the screen
   dialogs::SetPenColour(15);
   platform::OutputFile out;
   out.Open(target_path, BaseName(target_path));

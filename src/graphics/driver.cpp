@@ -217,6 +217,14 @@ inline void Plot(std::int64_t x, std::int64_t y, std::uint32_t colour) {
   }
 }
 
+// The pen of lines and points. An XOR figure toggles with the value that shows it, on the
+// plain background, in the colour the scheme gives its index: the substitutes keep that
+// colour apart from the background, so the figure shows in every scheme (toggling with the
+// substitute itself would toggle with 0 where it is black), and drawing it again takes it off.
+inline std::uint32_t PenValue() {
+  return XorMode != 0 ? DrawColorRGB ^ SchemeBrushColour(BackgroundScheme) : DrawColorRGB;
+}
+
 // Pixel writers, chosen once per line. `k` counts the interior pixels from 1.
 // A store that misses the cache waits in the store buffer for its line, and a steep line
 // fills the buffer with such stores; a prefetch of the same pixel asks for the line at once
@@ -374,10 +382,10 @@ void RasterLine(i64 x1, i64 y1, i64 x2, i64 y2, const Writer& write) {
 void RasterClipped(i64 x1, i64 y1, i64 x2, i64 y2) {
   if (!PixelOutputEnabled) return;
   if (x1 == x2 && y1 == y2) {
-    Plot(x1, y1, DrawColorRGB);
+    Plot(x1, y1, PenValue());
     return;
   }
-  const std::uint32_t c = DrawColorRGB;
+  const std::uint32_t c = PenValue();
   if (XorMode != 0) {
     if (LineStyle != 0) RasterLine(x1, y1, x2, y2, DottedXorWriter{c});
     else RasterLine(x1, y1, x2, y2, XorWriter{c});
@@ -528,13 +536,13 @@ void WinDrawLine(int x1, int y1, int x2, int y2) {
 
 void WinMoveToPoint(int x, int y) {
   FrameDirty = true;
-  Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, DrawColorRGB);
+  Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, PenValue());
   CurrentPoint = {x, y};
 }
 
 void WinLineToPoint(int x, int y) {
   WinDrawLine(CurrentPoint.x, CurrentPoint.y, x, y);
-  Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, DrawColorRGB);
+  Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, PenValue());
   CurrentPoint = {x, y};
 }
 

@@ -1,5 +1,6 @@
 #include "graphics/window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,7 +35,7 @@ std::uint64_t PressCount = 0;
 std::uint64_t FrameCount = 0;
 int PointerScreenX = 0;
 int PointerScreenY = 0;
-bool RepaintSuspended = false;
+int RepaintHoldDepth = 0;
 bool FrameDirty = true;
 
 namespace {
@@ -76,7 +77,7 @@ void WindowStartUp() {
   MouseButton = 0;
   RepaintCount = PressCount = FrameCount = 0;
   PointerScreenX = PointerScreenY = 0;
-  RepaintSuspended = false;
+  RepaintHoldDepth = 0;
   g_repaint_pending = false;
   g_poll_calls = 0;
   g_last_pump_ms = g_last_show_ms = 0;
@@ -232,9 +233,13 @@ void WindowProc(const platform::Event& e) {
 }
 
 void RunPendingRepaint() {
-  if (!g_repaint_pending || RepaintSuspended) return;
+  if (!g_repaint_pending || RepaintHoldDepth > 0) return;
   g_repaint_pending = false;
   ++RepaintCount;
+  // The old picture was kept only to be shown until now; the repaint starts from an empty
+  // client, as in a new window, so no strip it does not draw keeps a piece of the old one.
+  std::fill(Screen.pixels.begin(), Screen.pixels.end(), 0u);
+  FrameDirty = true;
   PaintHook();
 }
 

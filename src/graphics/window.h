@@ -48,8 +48,17 @@ extern int PointerScreenY;
 // Set by every drawing operation; a waiting key read shows the framebuffer only then.
 extern bool FrameDirty;
 
-// While set, a size change waits with its repaint (print runs).
-extern bool RepaintSuspended;
+// Repaints wait while a hold is up: a repaint replays the drawing, and one run from a key
+// test inside a replay would replay it again into the same element store and output mode.
+// Every replay (and every picture built in steps that test for keys) holds them; the one
+// that waits runs at the first pump after the outermost hold ends.
+extern int RepaintHoldDepth;
+struct RepaintHold {
+  RepaintHold() { ++RepaintHoldDepth; }
+  ~RepaintHold() { --RepaintHoldDepth; }
+  RepaintHold(const RepaintHold&) = delete;
+  RepaintHold& operator=(const RepaintHold&) = delete;
+};
 
 void WindowStartUp();
 void SelectBackend(const platform::WindowBackend* backend);
@@ -75,7 +84,7 @@ bool YieldTick();
 // Shows the framebuffer now / only when 16 ms have passed since the last show.
 void ShowFramebuffer();
 void ShowFramebufferThrottled();
-// Runs a size change's repaint if one is waiting.
+// Runs a size change's repaint if one is waiting and no hold is up.
 void RunPendingRepaint();
 
 void KeyLog(const std::string& line);

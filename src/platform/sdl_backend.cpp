@@ -29,6 +29,33 @@ Uint32 g_buttons = 0;
 Display* g_x11_display = nullptr;
 #endif
 
+// The keypad's navigation keys, which they are while NumLock is off.
+SDL_Keycode KeypadNavigation(SDL_Scancode code) {
+  switch (code) {
+    case SDL_SCANCODE_KP_4: return SDLK_LEFT;
+    case SDL_SCANCODE_KP_6: return SDLK_RIGHT;
+    case SDL_SCANCODE_KP_8: return SDLK_UP;
+    case SDL_SCANCODE_KP_2: return SDLK_DOWN;
+    case SDL_SCANCODE_KP_9: return SDLK_PAGEUP;
+    case SDL_SCANCODE_KP_3: return SDLK_PAGEDOWN;
+    case SDL_SCANCODE_KP_7: return SDLK_HOME;
+    case SDL_SCANCODE_KP_1: return SDLK_END;
+    case SDL_SCANCODE_KP_0: return SDLK_INSERT;
+    case SDL_SCANCODE_KP_PERIOD: return SDLK_DELETE;
+    default: return SDLK_UNKNOWN;
+  }
+}
+
+// The control code (1..26) of Ctrl+letter, 0 for other keys: the layout's own Latin letter;
+// a key whose letter is not Latin (a Cyrillic layout) counts as the Latin letter of its
+// position, as Windows gives it.
+int ControlLetter(const SDL_Keysym& key) {
+  if (key.sym >= SDLK_a && key.sym <= SDLK_z) return key.sym - SDLK_a + 1;
+  if (key.sym > 0x7F && key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z)
+    return key.scancode - SDL_SCANCODE_A + 1;
+  return 0;
+}
+
 int VirtualKey(SDL_Keycode sym) {
   switch (sym) {
     case SDLK_LEFT: return kVkLeft;
@@ -78,9 +105,14 @@ void Translate(const SDL_Event& ev) {
       g_mods = ev.key.keysym.mod;
       return;
     case SDL_KEYDOWN: {
-      const SDL_Keycode sym = ev.key.keysym.sym;
+      SDL_Keycode sym = ev.key.keysym.sym;
       const Uint16 mod = ev.key.keysym.mod;
       g_mods = mod;
+      // Alt and the Windows key make system shortcuts, which a Windows program never sees.
+      if (mod & (KMOD_ALT | KMOD_GUI)) return;
+      if (!(mod & KMOD_NUM)) {
+        if (const SDL_Keycode nav = KeypadNavigation(ev.key.keysym.scancode)) sym = nav;
+      }
       if (const int vk = VirtualKey(sym)) {
         Event e;
         e.kind = EventKind::kKeyDown;
@@ -99,13 +131,14 @@ void Translate(const SDL_Event& ev) {
         case SDLK_BACKSPACE: SendChar(8); return;
         default: break;
       }
-      if ((mod & KMOD_CTRL) && !(mod & KMOD_ALT) && sym >= SDLK_a && sym <= SDLK_z)
-        SendChar(static_cast<unsigned char>(sym - SDLK_a + 1));
+      if (mod & KMOD_CTRL) {
+        if (const int code = ControlLetter(ev.key.keysym)) SendChar(static_cast<unsigned char>(code));
+      }
       return;
     }
     case SDL_TEXTINPUT: {
-      // Alt+letter is a menu shortcut on other systems, not text; Ctrl+letter was sent above.
-      if (g_mods & (KMOD_ALT | KMOD_CTRL)) return;
+      // Alt+letter and Windows key+letter are shortcuts, not text; Ctrl+letter was sent above.
+      if (g_mods & (KMOD_ALT | KMOD_CTRL | KMOD_GUI)) return;
       for (const char c : Utf8ToCp1251(ev.text.text)) SendChar(static_cast<unsigned char>(c));
       return;
     }

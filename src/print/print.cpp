@@ -61,7 +61,9 @@ void ReadSettings(const platform::PrinterInfo& p) {
   MmPerDotY = 25.4f / static_cast<float>(PrinterDpiY);
 }
 
+// A repaint meanwhile shows the message again.
 void WaitKey(std::uint8_t& key) {
+  const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
   key = graphics::ReadCommandKey();
   // An extended key comes as 0 and its code: take it whole.
   if (key == 0) graphics::ReadRawKey();
@@ -97,22 +99,20 @@ void EditSheetSize(const std::string& prompt, float& size, float max) {
 }
 
 void RunSheets(float x1, float y1, float x2, float y2, float scale, float shift_x, float shift_y) {
+  // A repaint between or inside sheets would replay the drawing into a sheet a second time.
+  const graphics::RepaintHold hold;
   struct Restore {
-    bool suspended;
     ~Restore() {
       platform::CancelPrintJob();
       drawing::PointProc = drawing::WriteAndDrawPoint;
       drawing::OutputMode = 0;
-      graphics::RepaintSuspended = suspended;
     }
-  } restore{graphics::RepaintSuspended};
+  } restore;
   dialogs::ShowMessage(0, platform::Cp866(kPrintMessage));
   drawing::PointProc = PrinterPoint;
   drawing::OutputMode = 2;
   ComputeTiling(x1, y1, x2, y2, scale, shift_x, shift_y);
   dialogs::ShowMessage(1, platform::Cp866(kPrintMessage));
-  // A repaint in the middle of a sheet would replay the drawing into it a second time.
-  graphics::RepaintSuspended = true;
   FailedSheets = 0;
   g_failure.clear();
   for (std::int64_t sheet = 1; sheet <= SheetCount; ++sheet) {

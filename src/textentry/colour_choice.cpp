@@ -11,6 +11,7 @@
 #include "graphics/driver.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
+#include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace textentry {
@@ -61,6 +62,22 @@ void DrawDialog(std::string_view title) {
   DrawText(title, 1, 39, dialogs::TextColour);
 }
 
+// The dialogue that waits for keys, as a repaint draws it again: swatches and title, the
+// values row as last drawn, and the marker under the chosen swatch while it is shown.
+struct ChoiceRows {
+  std::string title;
+  const std::string* row = nullptr;
+  const int* marker_x = nullptr;  // 0: no marker
+};
+ChoiceRows g_choice;
+
+void DrawChoice() {
+  DrawDialog(g_choice.title);
+  if (!g_choice.row->empty()) DrawText(*g_choice.row, 70, 39, dialogs::TextColour);
+  if (*g_choice.marker_x != 0) DrawText("=====", *g_choice.marker_x, 32, dialogs::TextColour);
+  dialogs::SetInnerDrawViewport();
+}
+
 std::int32_t Step(std::int32_t v, int by) {
   // Saturates instead of overflowing: the keys set no limits of their own.
   const std::int64_t r = std::int64_t{v} + by;
@@ -77,17 +94,22 @@ void ChooseColour(std::string_view title, std::int32_t show_values, std::int32_t
   // An entry colour outside the swatches would index past the values.
   int c = std::clamp<std::int32_t>(colour, 0, 15);
   DrawDialog(title);
+  std::string row;
+  int marker_x = 0;
+  g_choice = {std::string(title), &row, &marker_x};
+  const view::TextRowsOnRepaint repaint(DrawChoice);
   for (;;) {
     // The row is erased with the text it was drawn with, not with values changed since.
-    std::string row;
+    row.clear();
     if (shown) {
       row = ValuesRow(values);
       DrawText(row, 70, 39, dialogs::TextColour);
     }
-    const int marker_x = SwatchX(c) + 2;
+    marker_x = SwatchX(c) + 2;
     DrawText(marker, marker_x, 32, dialogs::TextColour);
     const std::uint8_t key = graphics::ReadCommandKey();
     DrawText(marker, marker_x, 32, dialogs::TextBackColour);
+    marker_x = 0;
     if (key == 0) {
       switch (graphics::ReadRawKey()) {
         case 75:

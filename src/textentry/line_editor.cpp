@@ -6,6 +6,7 @@
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
+#include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace textentry {
@@ -79,6 +80,21 @@ void DrawHelp(int colour) {
   Draw("Shift 1 2 3 4 5 6 7 8 9 0", right, 4 * p + 1, colour);
 }
 
+// The editor that waits for keys and its prompt, as a repaint draws them again.
+const Editor* g_editor = nullptr;
+const std::string* g_prompt = nullptr;
+
+void DrawEditor() {
+  if (g_editor == nullptr) return;
+  const int fore = dialogs::TextColour;
+  dialogs::ClearTextArea();
+  Draw(*g_prompt + "    :", 5, dialogs::RowPitch, fore);
+  DrawText(*g_editor, fore);
+  DrawCursor(*g_editor, fore);
+  DrawHelp(fore);
+  dialogs::SetInnerDrawViewport();
+}
+
 // Typed bytes above 127 are code page 1251; the text is CP866. 0 when CP866 lacks the
 // character, which would otherwise show and name a file as some other letter.
 std::uint8_t TypedToCp866(std::uint8_t b) {
@@ -108,6 +124,9 @@ void EditLine(std::string_view prompt, std::string& text) {
   DrawText(e, fore);
   DrawCursor(e, fore);
   DrawHelp(fore);
+  g_editor = &e;
+  g_prompt = &p;
+  const view::TextRowsOnRepaint repaint(DrawEditor);
 
   auto length = [&] { return static_cast<int>(text.size()); };
   for (;;) {

@@ -1,5 +1,6 @@
 #include "view/cursor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -22,6 +23,9 @@ namespace {
 
 void NoMarker(float, float, float) {}
 
+// Width of the coordinate box last drawn.
+constinit int g_coordinate_box = 0;
+
 constexpr float kAngleStep = 0.26179939f;  // 15°
 constexpr float kAngleFine = 0.017453293f;  // 1°
 
@@ -32,6 +36,15 @@ float Single(double d) {
   if (d > kMax) return std::numeric_limits<float>::infinity();
   if (d < -kMax) return -std::numeric_limits<float>::infinity();
   return static_cast<float>(d);
+}
+
+// The screen position the viewport's pixels count from: the client's origin plus the
+// viewport's place in the client, so that the pointer follows the cross-hair in every
+// layout. Taken anew each time: a repaint may move the viewport.
+void ViewportOrigin(int& x, int& y) {
+  graphics::GetClientOrigin(ViewportWidth, ViewportHeight, x, y);
+  x += ViewportLeft;
+  y += ViewportTop;
 }
 
 bool InsideViewport(int px, int py) {
@@ -107,6 +120,7 @@ void CursorStartUp() {
   MarkerSin = 0.0;
   MarkerCos = 1.0;
   CursorMarkerProc = NoMarker;
+  g_coordinate_box = 0;
 }
 
 void SetCursorStep(float s) {
@@ -125,17 +139,24 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
   }
 
   int ox = 0, oy = 0;
-  graphics::GetClientOrigin(ViewportWidth, ViewportHeight, ox, oy);
   // A button value left from a press before the loop, or from one a dialogue run from the
   // loop has taken, is not a click for it.
   std::uint64_t presses = graphics::PressCount;
+  // The prompt the caller gave: a repaint draws over the text rows (and may move them).
+  const dialogs::MessageRows prompt = dialogs::ShownMessages;
+  std::uint64_t prompt_repaints = graphics::RepaintCount;
   graphics::HideMouse();
   Marker marker;
   marker.Draw(x, y, z);
 
   for (;;) {
-    // Loop top: the pointer under the cross-hair, the coordinates shown.
+    // Loop top: the pointer under the cross-hair, the prompt and the coordinates shown.
+    if (prompt_repaints != graphics::RepaintCount) {
+      dialogs::ShowMessages(prompt);
+      prompt_repaints = graphics::RepaintCount;
+    }
     if (marker.Wiped()) marker.Draw(x, y, z);
+    ViewportOrigin(ox, oy);
     int px = 0, py = 0;
     PlaneToPixel(x, y, z, px, py);
     const int last_x = px + ox, last_y = py + oy;
@@ -164,6 +185,7 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
       if (mx != last_x || my != last_y) {
         marker.Erase();
         graphics::GetMouseScreen(mx, my, button);
+        ViewportOrigin(ox, oy);
         int rx = mx - ox, ry = my - oy;
         if (rx < 1) rx = 1;
         if (rx > ViewportWidth) rx = ViewportWidth;
@@ -306,20 +328,28 @@ void DrawCursorMarker(float x, float y, float z) {
 void ShowCoordinates(float x, float y, float z) {
   float wx = 0, wy = 0, wz = 0;
   PlaneToWorld(x, y, z, wx, wy, wz);
-  const int w = (dialogs::CharWidth + 1) * 20;
-  graphics::SetViewport(ClientWidth - w, DrawAreaHeight, ClientWidth, ClientHeight);
-  dialogs::FillRect(0, 0, w, ClientHeight - DrawAreaHeight);
   const float plane[3] = {x, y, z};
   const float world[3] = {wx, wy, wz};
   static constexpr const char* kPlaneLabel[3] = {"Xr", "Yr", "Zr"};
   static constexpr const char* kWorldLabel[3] = {" X", " Y", " Z"};
-  for (int r = 1; r <= 3; ++r) {
-    const std::string row = std::string(kPlaneLabel[r - 1]) +
-                            dialogs::FormatNumber(plane[r - 1], 9, 4) + kWorldLabel[r - 1] +
-                            dialogs::FormatNumber(world[r - 1], 9, 4);
-    dialogs::DrawTextRun(row, 1, r * (dialogs::RowPitch + 1) - 1, dialogs::CharHeight,
-                         dialogs::CharWidth);
+  std::string rows[3];
+  std::size_t longest = 0;
+  for (int r = 0; r < 3; ++r) {
+    rows[r] = std::string(kPlaneLabel[r]) + dialogs::FormatNumber(plane[r], 9, 4) + kWorldLabel[r] +
+              dialogs::FormatNumber(world[r], 9, 4);
+    longest = std::max(longest, rows[r].size());
   }
+  // The box holds its longest row (22 characters unless a number is long) from x = 1, and
+  // one pixel more; a wider box drawn before is blanked whole.
+  const long long fit = static_cast<long long>(longest) * dialogs::CharWidth + 2;
+  const int w = static_cast<int>(std::min<long long>(fit, ClientWidth));
+  const int blank = std::clamp(g_coordinate_box, w, std::max(ClientWidth, w));
+  g_coordinate_box = w;
+  graphics::SetViewport(ClientWidth - blank, DrawAreaHeight, ClientWidth, ClientHeight);
+  dialogs::FillRect(0, 0, blank, ClientHeight - DrawAreaHeight);
+  for (int r = 1; r <= 3; ++r)
+    dialogs::DrawTextRun(rows[r - 1], 1 + blank - w, r * (dialogs::RowPitch + 1) - 1, dialogs::CharHeight,
+                         dialogs::CharWidth);
   dialogs::SetInnerDrawViewport();
 }
 

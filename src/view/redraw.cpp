@@ -8,6 +8,7 @@
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
 #include "graphics/driver.h"
+#include "graphics/window.h"
 #include "platform/rounding.h"
 #include "view/cursor.h"
 #include "view/view_state.h"
@@ -86,6 +87,8 @@ void InitView() {
 }
 
 void Redraw() {
+  // The replay and the overlays over it are one picture: a repaint waits until both are done.
+  const graphics::RepaintHold hold;
   graphics::HideMouse();
   drawing::DrawProc();
   DrawOverlays();
@@ -168,6 +171,8 @@ void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
 }
 
 void DrawGrid(int colour) {
+  // XOR: a repaint between two columns would leave the rest toggling the new picture.
+  const graphics::RepaintHold hold;
   graphics::SetXorMode(1);
   if (GridVisible != 0 && GridStep > 2.0f * UnitsPerPixelX) {
     float cx = 0.0f, cy = 0.0f, cz = 0.0f;

@@ -18,6 +18,21 @@ extern int StepByAngle;  // 0: plain arrows pan, 1: they turn
 // menu panel binds it.
 extern platform::Hook<void()> MenuRedrawProc;
 
+// For a dialogue's life: a repaint draws the dialogue's rows again with `redraw` (in place of
+// the menu panel), so they follow a new window size at once; the old procedure comes back.
+class TextRowsOnRepaint {
+ public:
+  explicit TextRowsOnRepaint(platform::Hook<void()> redraw) : saved_(MenuRedrawProc) {
+    MenuRedrawProc = redraw;
+  }
+  ~TextRowsOnRepaint() { MenuRedrawProc = saved_; }
+  TextRowsOnRepaint(const TextRowsOnRepaint&) = delete;
+  TextRowsOnRepaint& operator=(const TextRowsOnRepaint&) = delete;
+
+ private:
+  platform::Hook<void()> saved_;
+};
+
 enum class AxesKind { kWorld, kPlane };
 
 void RedrawStartUp();

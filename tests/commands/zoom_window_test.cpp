@@ -2,6 +2,7 @@
 // the fit that the view commands make of it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -226,6 +227,38 @@ TEST_F(ZoomWindowTest, RectangleStaysOnTheFirstCornerWhenTheViewZooms) {
   }
   EXPECT_GT(on_corner_column, 20);
   EXPECT_EQ(on_old_column, 0);
+}
+
+// The cursor's cross-hair and the zoom window's cross and box show on the background of every
+// colour scheme, well apart from it, and leave no trace when drawn again.
+TEST_F(ZoomWindowTest, XorFeedbackShowsInEverySchemeAndGoesWithoutTrace) {
+  Open("");
+  const std::array<void (*)(float, float, float), 3> figures = {
+      view::DrawCursorMarker, commands::CrossFeedback, commands::RectFeedback};
+  std::array<float, 3> corner{}, point{};  // the box runs from the cross to the point
+  view::PixelToPlane(150, 120, corner[0], corner[1], corner[2]);
+  view::PixelToPlane(400, 300, point[0], point[1], point[2]);
+  for (int scheme = 0; scheme <= 4; ++scheme) {
+    graphics::SetBackgroundScheme(scheme);
+    view::Redraw();
+    const std::uint32_t back = graphics::SchemeBrushColour(scheme);
+    for (int f = 0; f < 3; ++f) {
+      const std::array<float, 3>& p = f == 1 ? corner : point;
+      const std::vector<std::uint32_t> before = DrawArea();
+      figures[f](p[0], p[1], p[2]);
+      const std::vector<std::uint32_t> shown = DrawArea();
+      int seen = 0;  // background pixels now at least 48 apart from it in some channel
+      for (std::size_t i = 0; i < before.size(); ++i)
+        for (int shift = 0; shift < 24 && before[i] == back; shift += 8)
+          if (std::abs(int((shown[i] >> shift) & 255) - int((back >> shift) & 255)) >= 48) {
+            ++seen;
+            break;
+          }
+      EXPECT_GT(seen, 150) << "scheme " << scheme << ", figure " << f;
+      figures[f](p[0], p[1], p[2]);
+      EXPECT_EQ(DrawArea(), before) << "scheme " << scheme << ", figure " << f;
+    }
+  }
 }
 
 }  // namespace

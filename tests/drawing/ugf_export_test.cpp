@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "drawing/element_store.h"
 #include "drawing/replay.h"
 #include "graphics/driver.h"
+#include "graphics/window.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
@@ -217,6 +219,49 @@ TEST_F(UgfExportTest, AbsurdlyLongDashedLinesEnd) {
   const std::vector<Polyline> lines = Output(1, {{-3e38f, 0}, {3e38f, 0}, {3e38f, 1}});
   EXPECT_LE(lines.size(), static_cast<std::size_t>(drawing::kMaxDashCuts / 2 + 2));
   EXPECT_GT(lines.size(), 1u);
+}
+
+// A size change and a key in the middle of a measurement and of an export: the repaint waits
+// for the replay to end and the key for its reader; box and file are the undisturbed ones.
+int g_key_tests = 0;
+bool ResizeAndKeyOnce() {
+  if (++g_key_tests == 20) {
+    platform::Event e;
+    e.kind = platform::EventKind::kSize;
+    e.w = 500;
+    e.h = 400;
+    graphics::WindowProc(e);
+    graphics::PushKey('x');
+    graphics::RunPendingRepaint();  // as a pump does
+  }
+  return graphics::WindowKeyAvailable();
+}
+
+TEST_F(UgfExportTest, AResizeAndAKeyDuringAReplayChangeNeitherBoxNorFile) {
+  Open();
+  std::string records;
+  for (int i = 0; i < 200; ++i)
+    records += std::to_string(i % 37) + " " + std::to_string(i / 37) + (i % 9 ? " 0\r\n" : " 3\r\n");
+  WriteDrawing("A.UGF", records);
+  app::OpenDrawing("A.UGF");
+  std::array<float, 4> box{}, disturbed{};
+  drawing::ExtentsOfDrawing(box[0], box[1], box[2], box[3]);
+  drawing::ExportUgfBatch(dir() + "/U.UGF", "U.UGF");
+  for (int run = 0; run < 2; ++run) {
+    graphics::KeyAvailable = ResizeAndKeyOnce;
+    g_key_tests = 0;
+    const std::uint64_t repaints = graphics::RepaintCount;
+    if (run == 0) drawing::ExtentsOfDrawing(disturbed[0], disturbed[1], disturbed[2], disturbed[3]);
+    if (run == 1) drawing::ExportUgfBatch(dir() + "/D.UGF", "D.UGF");
+    EXPECT_GT(g_key_tests, 100);
+    EXPECT_EQ(graphics::RepaintCount, repaints);
+    EXPECT_EQ(graphics::PopKey(), 'x');
+    graphics::KeyAvailable = graphics::WindowKeyAvailable;
+    graphics::RunPendingRepaint();
+    EXPECT_EQ(graphics::RepaintCount, repaints + 1);
+  }
+  EXPECT_EQ(disturbed, box);
+  EXPECT_TRUE(testing_support::ReadFile(dir() + "/D.UGF") == testing_support::ReadFile(dir() + "/U.UGF"));
 }
 
 }  // namespace

@@ -236,7 +236,7 @@ TEST_F(PrintTest, TwoByTwoSheetsAreFourOnePageJobsRowByRow) {
   EXPECT_EQ(graphics::RepaintCount, repaints + 1);
   EXPECT_EQ(drawing::PointProc, drawing::WriteAndDrawPoint);
   EXPECT_EQ(drawing::OutputMode, 0);
-  EXPECT_FALSE(graphics::RepaintSuspended);
+  EXPECT_EQ(graphics::RepaintHoldDepth, 0);
   EXPECT_NEAR(drawing::PassOffset, 25.4f / 600, 1e-6f);
 
   ASSERT_EQ(Jobs(), (std::vector<std::string>{"job-0001.pdf", "job-0002.pdf", "job-0003.pdf", "job-0004.pdf"}));

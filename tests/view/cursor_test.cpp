@@ -414,7 +414,7 @@ TEST_F(CursorMarkerTest, HeightLineJoinsThePlaneToACursorAboveIt) {
 
 TEST_F(CursorMarkerTest, CoordinatesBoxShowsPlaneAndWorldCoordinates) {
   Open("");
-  const int w = (dialogs::CharWidth + 1) * 20;
+  const int w = 22 * dialogs::CharWidth + 2;  // the longest row's 22 characters from x = 1
   const int left = 640 - w, top = view::DrawAreaHeight;
   // Something to be blanked in the box, and something outside it to be kept.
   for (int x = 0; x < 640; ++x) graphics::Screen.pixels[static_cast<std::size_t>(475) * 640 + x] = 0x123456;

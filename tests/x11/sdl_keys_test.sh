@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The SDL window under Xvfb, driven with xdotool: extended keys, a Cyrillic letter, mouse
-# buttons, the wheel, the close box answered No (queued keys survive) and Yes (status 0), and
-# the picture on the X server against the program's own screenshot.
+# The SDL window under Xvfb, driven with xdotool: extended keys, a Cyrillic letter, Ctrl with a
+# Cyrillic letter, the keypad with NumLock off, Alt and Windows-key shortcuts, mouse buttons,
+# the wheel, the close box answered No (queued keys survive) and Yes (status 0), and the
+# picture on the X server against the program's own screenshot.
 # Usage: sdl_keys_test.sh UGFVIEW
 # Exit 0 pass, 1 fail, 77 skip (no Xvfb or xdotool; UGFVIEW_REQUIRE_X=1 turns a skip into a fail).
 set -uo pipefail
@@ -60,10 +61,11 @@ def close_request(window):
         sys.exit("XSendEvent failed")
 
 
-def map_keysyms(lower, upper):
-    """Puts a keysym pair on a spare keycode for good. xdotool otherwise maps a spare keycode
-    just for the keystroke and maps it back at once; a program that looks the key up after
-    that finds no symbol, and the character is lost."""
+def map_keysyms(lower, upper, onto):
+    """Puts a keysym pair for good on the key that carries the keysym `onto`, as a layout
+    does. xdotool otherwise maps a spare keycode just for the keystroke and maps it back at
+    once; a program that looks the key up after that finds no symbol, and the character is
+    lost."""
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -76,23 +78,18 @@ def map_keysyms(lower, upper):
                                          ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
     x.XStringToKeysym.restype = ctypes.c_ulong
     x.XStringToKeysym.argtypes = [ctypes.c_char_p]
-    x.XFree.argtypes = [ctypes.c_void_p]
+    x.XKeysymToKeycode.restype = ctypes.c_ubyte
+    x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     x.XCloseDisplay.argtypes = [ctypes.c_void_p]
     d = x.XOpenDisplay(None)
     if not d:
         sys.exit("cannot open the display")
-    lo, hi, per = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
-    x.XDisplayKeycodes(d, ctypes.byref(lo), ctypes.byref(hi))
-    n = hi.value - lo.value + 1
-    keymap = x.XGetKeyboardMapping(d, lo.value, n, ctypes.byref(per))
-    spare = [lo.value + i for i in range(n)
-             if not any(keymap[i * per.value + j] for j in range(per.value))]
-    x.XFree(keymap)
+    key = x.XKeysymToKeycode(d, x.XStringToKeysym(onto.encode()))
     syms = (ctypes.c_ulong * 2)(x.XStringToKeysym(lower.encode()),
                                 x.XStringToKeysym(upper.encode()))
-    if not spare or not all(syms):
-        sys.exit("no spare keycode or unknown keysym")
-    x.XChangeKeyboardMapping(d, spare[-1], 2, syms, 1)
+    if not key or not all(syms):
+        sys.exit("no key for the keysym or unknown keysym")
+    x.XChangeKeyboardMapping(d, key, 2, syms, 1)
     x.XCloseDisplay(d)
 
 
@@ -148,7 +145,7 @@ def compare(own_png, shot_xwd, ox, oy, cw, ch):
 
 if __name__ == "__main__":
     if sys.argv[1] == "keysyms":
-        map_keysyms(sys.argv[2], sys.argv[3])
+        map_keysyms(sys.argv[2], sys.argv[3], sys.argv[4])
     elif sys.argv[1] == "close":
         close_request(int(sys.argv[2], 0))
     elif sys.argv[1] == "compare":
@@ -156,7 +153,8 @@ if __name__ == "__main__":
 EOF
 
 x11_xvfb
-python3 "$tmp/xhelp.py" keysyms Cyrillic_ef Cyrillic_EF || fail "cannot map the Cyrillic key"
+# ф on the A key, as in the Russian layout.
+python3 "$tmp/xhelp.py" keysyms Cyrillic_ef Cyrillic_EF a || fail "cannot map the Cyrillic key"
 
 x11_start "$tmp" --test-card --screenshot "$tmp/own.png"
 
@@ -192,9 +190,26 @@ xdotool key Page_Up
 await "PgUp" "$keys" "queued 0" "queued 73" "read 0" "read 73"
 
 # The log shows the raw CP1251 byte; the test card's command-key reader turns it into 'A'.
-# The letter sits on a key of its own (see map_keysyms), as with a Russian layout.
 xdotool type 'ф'
 await "Cyrillic ef" "$keys" "queued 244" "read 244"
+
+# Ctrl with the key gives the control code of the Latin letter on it (Ctrl+A), and Ctrl with
+# a Latin letter that of the letter.
+xdotool key ctrl+Cyrillic_ef
+await "Ctrl+ф" "$keys" "queued 1" "read 1"
+xdotool key ctrl+b
+await "Ctrl+B" "$keys" "queued 2" "read 2"
+
+# The keypad with NumLock off (Xvfb starts so) is the keys printed on it.
+for key_code in "KP_Up 72" "KP_Next 81" "ctrl+KP_End 117"; do
+  read -r key code <<<"$key_code"
+  xdotool key "$key"
+  await "$key" "$keys" "queued 0" "queued $code" "read 0" "read $code"
+done
+
+# Alt and the Windows key with anything queue nothing: the next codes are PgUp's.
+xdotool key alt+Left alt+x alt+Return ctrl+alt+a super+Down super+y Page_Up
+await "Alt and Super keys, PgUp" "$keys" "queued 0" "queued 73" "read 0" "read 73"
 
 # A press sets the button state and queues its code; the next move sets the state back to 0.
 mouse='^(queued|read|mouse) '
@@ -257,7 +272,9 @@ x11_key_log '^(queued|read|close) ' \
   "queued 0" "queued 160" "read 0" "read 160" \
   "queued 0" "queued 115" "read 0" "read 115" \
   "queued 0" "queued 73" "read 0" "read 73" \
-  "queued 244" "read 244" \
+  "queued 244" "read 244" "queued 1" "read 1" "queued 2" "read 2" \
+  "queued 0" "queued 72" "read 0" "read 72" "queued 0" "queued 81" "read 0" "read 81" \
+  "queued 0" "queued 117" "read 0" "read 117" "queued 0" "queued 73" "read 0" "read 73" \
   "queued 32" "read 32" "queued 13" "read 13" \
   "queued 0" "queued 73" "read 0" "read 73" \
   "queued 0" "queued 81" "read 0" "read 81" \
