@@ -272,8 +272,8 @@ ExportResult ExportUgfBatch(const std::string& target_path, const std::string& d
 void WriteUgfRecord(float u, float v, std::int32_t pen) {
   if (UgfOutFile == nullptr) platform::RunTimeError(platform::kFileNotOpen, "UGF output: file not open");
   char line[160];
-  const int n = std::snprintf(line, sizeof line, "%5.2f %5.2f %d\r\n", static_cast<double>(u),
-                              static_cast<double>(v), static_cast<int>(pen));
+  const int n = std::snprintf(line, sizeof line, "%5.2f %5.2f %d\r\n", static_cast<double>(platform::FiniteSingle(u)),
+                              static_cast<double>(platform::FiniteSingle(v)), static_cast<int>(pen));
   UgfOutFile->Write(std::string_view(line, static_cast<std::size_t>(std::clamp(n, 0, 159))));
 }
 
