@@ -193,6 +193,12 @@ void OutputItem(std::uint8_t item) {
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
+      if (!(scale > 0.0f && scale <= drawing::kMaxPlotScale)) {
+        dialogs::ShowMessage(0, platform::Cp866(" Масштаб вне пределов 0..1000000, вывод отменён;"
+                                                "Scale outside 0..1000000, nothing written"));
+        WaitKey();
+        break;
+      }
       drawing::WritePlt(drawing::SourceFile, path, scale);
       break;
     }

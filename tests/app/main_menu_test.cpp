@@ -342,4 +342,15 @@ TEST_F(MainMenuRun, TekDatInAnyCaseAndShotsGoToTheStartFolder) {
   EXPECT_TRUE(Exists(dir() + "/s.png"));
 }
 
+TEST_F(MainMenuRun, APlotOutsideItsScalesAndAPrintOfTooManySheetsAreRefused) {
+  Copy("PART.UGF");
+  fs::create_directory(dir() + "/jobs");
+  // Scales 0 and -2 for the plot; scale 1000 (430,596 sheets) for the print, then 9.
+  const auto r = RunUgfview({"--keys", "5\\r0\\r\\r5\\r-2\\r\\r431000\\r9\\r\\e\\e", "PART.UGF"}, dir(),
+                            {"UGFVIEW_PRINT_DIR=" + dir() + "/jobs", "CUPS_SERVER=" + dir() + "/none"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Listing(dir()), (std::set<std::string>{"PART.UGF", "jobs"}));
+  EXPECT_TRUE(Listing(dir() + "/jobs").empty());
+}
+
 }  // namespace
