@@ -151,8 +151,11 @@ class Script:
             if k < 0.7:
                 self.add("{%s}" % r.choice(["Left", "Right", "Up", "Down"]))
             elif k < 0.85:
+                # Small counts: every pass adds two copies of each line, and an export of an
+                # export multiplies them (a user stops that with a key; a script cannot).
                 self.add(" ")
-                self.number()
+                self.text(r.choice(["0", "1", "2", "3", "", "A"]))
+                self.add(r.choice(["\\r", "\\e"]))
             else:
                 self.key()
         self.add(r.choice(["\\r", "\\r", "\\e", " "]))
