@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds, and runs every test: release unit tests, the sanitizer
-# build, the real-window (Xvfb) tests and, when there are fuzz targets, a bounded fuzz run.
+# build with a random-input soak, the real-window (Xvfb) tests and, when there are fuzz
+# targets, a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")"
 start=$SECONDS
@@ -20,6 +21,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DUGF_SANITIZE=ON -DU
 cmake --build build-asan -j2 --target unit_tests ugfview
 stage "sanitizer unit and headless tests"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure -LE 'x11|cups'
+
+stage "random-input soak (sanitizer build, ${UGF_SOAK_SECONDS:-60} s; UGF_SOAK_SECONDS for longer)"
+python3 tests/soak.py --program build-asan/ugfview --seconds "${UGF_SOAK_SECONDS:-60}"
 
 stage "real-window and printing tests (Xvfb, xdotool, private CUPS)"
 ctest --test-dir build --output-on-failure -L 'x11|cups'

@@ -63,6 +63,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "ugfview: %s\n", error.c_str());
       return 2;
     }
+    // {shot FILE} is a path from the command line too: the selector may change the folder.
+    for (auto& group : script.groups)
+      for (auto& event : group.events)
+        if (event.kind == platform::EventKind::kShot) event.text = Absolute(event.text);
     platform::ConfigureHeadless(options.width, options.height, std::move(script));
   }
 

@@ -1,5 +1,6 @@
 #include "app/main_menu.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -56,7 +57,12 @@ std::string AbsoluteSelected() {
 }  // namespace
 
 void ReadStartDirectory() {
-  std::ifstream f("TEK.DAT", std::ios::binary);
+  // Found in any letter case, as every existing file; only a regular file is read (a FIFO
+  // would hold the start up).
+  const std::string tek = platform::FindExisting("TEK.DAT");
+  struct stat st {};
+  if (tek.empty() || stat(tek.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  std::ifstream f(tek, std::ios::binary);
   if (!f) return;
   std::string line1, dir;
   std::getline(f, line1);
@@ -119,11 +125,15 @@ void WaitKey() {
   if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
 }
 
+void ShowCancelled() {
+  dialogs::ShowMessage(0, platform::Cp866(" Имя файла не задано, вывод отменён;No file name, nothing written"));
+  WaitKey();
+}
+
 // An empty name cancels the item; nothing is written.
 bool Cancelled(const std::string& name) {
   if (!name.empty()) return false;
-  dialogs::ShowMessage(0, platform::Cp866(" Имя файла не задано, вывод отменён;No file name, nothing written"));
-  WaitKey();
+  ShowCancelled();
   return true;
 }
 
@@ -160,9 +170,12 @@ void OutputItem(std::uint8_t item) {
       // The answer is taken and the output stays the new variant.
       int answer = 1, result = 0;
       dialogs::EditInteger(platform::Cp866(" 1 - Вывод в новом формате, 0 - В старом формате : "), answer, result);
-      if (drawing::ExportUgf(path, TargetName + ".UGF") == drawing::ExportResult::kSameFile) {
+      const drawing::ExportResult done = drawing::ExportUgf(path, TargetName + ".UGF");
+      if (done == drawing::ExportResult::kSameFile) {
         dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
         WaitKey();
+      } else if (done == drawing::ExportResult::kCancelled) {
+        ShowCancelled();  // Esc in the offset field: say that nothing was written
       }
       break;
     }
@@ -189,6 +202,12 @@ void OutputItem(std::uint8_t item) {
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
+      if (!(scale > 0.0f && scale <= drawing::kMaxPlotScale)) {
+        dialogs::ShowMessage(0, platform::Cp866(" Масштаб вне пределов 0..1000000, вывод отменён;"
+                                                "Scale outside 0..1000000, nothing written"));
+        WaitKey();
+        break;
+      }
       drawing::WritePlt(drawing::SourceFile, path, scale);
       break;
     }

@@ -7,6 +7,10 @@ namespace drawing {
 
 // Reads `source` by DrawingVariant and RotateFlag and writes `target_path` (CR LF lines);
 // one drawing unit is one millimetre times `scale`.
+// Scales a plot takes: above 0 (at 0 or below every point falls on one corner or outside the
+// plotter's window) and at most this.
+inline constexpr float kMaxPlotScale = 1e6f;
+
 void WritePlt(const std::string& source, const std::string& target_path, float scale);
 
 }  // namespace drawing

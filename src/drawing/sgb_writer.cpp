@@ -10,6 +10,7 @@
 #include "drawing/ugf_reader.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
+#include "platform/rounding.h"
 #include "view/view_state.h"
 
 namespace drawing {
@@ -45,7 +46,7 @@ class SgbLines {
   // Three decimals, right-aligned in 10 characters; wider values keep every digit.
   void Coordinate(float v) {
     char digits[64];
-    char* end = std::to_chars(digits, digits + sizeof digits, static_cast<double>(v),
+    char* end = std::to_chars(digits, digits + sizeof digits, static_cast<double>(platform::FiniteSingle(v)),
                               std::chars_format::fixed, 3)
                     .ptr;
     const char* begin = digits;

@@ -141,6 +141,19 @@ void WalkSegments() {
       Append(x, y);
       continue;
     }
+    if (std::max({std::fabs(x), std::fabs(y), std::fabs(W.cur_x), std::fabs(W.cur_y)}) >= kDashLimit) {
+      // Solid, and the pattern starts afresh with a whole dash after it.
+      if (!W.drawing) SetRun(OutputRun, W.cur_x, W.cur_y);
+      Append(x, y);
+      W.drawing = true;
+      W.flag = false;
+      W.cur_x = x;
+      W.cur_y = y;
+      W.acc = W.total = 0;
+      W.j = 1;
+      W.boundary = kPattern[1];
+      continue;
+    }
     double a = 0, b = 0, h = 0, len = 0;
     LineThrough(ProjectedRun.x[i - 1], ProjectedRun.y[i - 1], x, y, a, b, h, len);
     W.total += len;
@@ -263,8 +276,8 @@ ExportResult ExportUgfBatch(const std::string& target_path, const std::string& d
 void WriteUgfRecord(float u, float v, std::int32_t pen) {
   if (UgfOutFile == nullptr) platform::RunTimeError(platform::kFileNotOpen, "UGF output: file not open");
   char line[160];
-  const int n = std::snprintf(line, sizeof line, "%5.2f %5.2f %d\r\n", static_cast<double>(u),
-                              static_cast<double>(v), static_cast<int>(pen));
+  const int n = std::snprintf(line, sizeof line, "%5.2f %5.2f %d\r\n", static_cast<double>(platform::FiniteSingle(u)),
+                              static_cast<double>(platform::FiniteSingle(v)), static_cast<int>(pen));
   UgfOutFile->Write(std::string_view(line, static_cast<std::size_t>(std::clamp(n, 0, 159))));
 }
 

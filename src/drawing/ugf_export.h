@@ -18,6 +18,9 @@ inline constexpr std::int32_t kMaxPenPasses = 1000;
 // Cuts of the dash pattern per contour; the rest of a longer contour keeps the state it had
 // (an absurdly long line would otherwise write without end).
 inline constexpr std::int64_t kMaxDashCuts = 1 << 20;
+// From this magnitude on the spacing of singles (4) exceeds the pattern's gap (2): a segment
+// with an end this far out is written solid, not as dashes that all fall on the same points.
+inline constexpr double kDashLimit = 33554432.0;  // 2^25
 
 extern std::array<std::int32_t, 16> PenPasses;  // extra parallel pairs per pen 0..15
 extern float PassOffset;                        // distance between successive copies

@@ -17,6 +17,8 @@
 namespace drawing {
 namespace {
 
+constexpr char kDosEof = 0x1A;
+
 constexpr std::array<bool, 256> kEndsNumber = [] {
   std::array<bool, 256> t{};
   t[' '] = t['\t'] = t['\r'] = t['\n'] = true;
@@ -178,27 +180,31 @@ UgfReader::~UgfReader() { Close(); }
 void UgfReader::Open(const std::string& path, const std::string& display_name) {
   Close();
   name_ = display_name;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a FIFO must not hold the run up before it is refused below.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   int err = errno;
   if (fd < 0 && err == ENOENT) {
     // Drawings made on DOS and Windows carry upper-case names.
     const std::string other = platform::FindExisting(path);
     if (!other.empty() && other != path) {
-      fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC);
+      fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
       if (fd < 0) err = errno;
     }
   }
+  std::string why;
   if (fd >= 0) {
+    // Only a regular file is a drawing: a device or a FIFO could give bytes without end.
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+      why = S_ISDIR(st.st_mode) ? "" : "not a regular file";
       ::close(fd);
       fd = -1;
-      err = EISDIR;
     }
   }
   if (fd < 0) {
-    platform::RunTimeError(platform::OpenFailureCode(path, err), name_, 0,
-                           std::string("cannot open: ") + std::strerror(err));
+    platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err), name_,
+                           0, why.empty() ? std::string("cannot open: ") + std::strerror(err) : why);
   }
   fd_ = fd;
   const std::size_t size = block_size_ + kMaxToken + 1;
@@ -226,6 +232,14 @@ bool UgfReader::Fill() {
   for (;;) {
     const ssize_t n = ::read(fd_, buf_.data() + end_, want);
     if (n > 0) {
+      // A DOS end-of-file byte ends the data like the end of the file.
+      const char* fresh = buf_.data() + end_;
+      if (const void* dos = std::memchr(fresh, kDosEof, static_cast<std::size_t>(n))) {
+        const auto kept = static_cast<std::size_t>(static_cast<const char*>(dos) - fresh);
+        end_ += kept;
+        eof_ = true;
+        return kept > 0;
+      }
       end_ += static_cast<std::size_t>(n);
       return true;
     }
@@ -266,7 +280,7 @@ std::size_t UgfReader::TokenEnd() {
     const char* b = buf_.data();
     const std::size_t limit = std::min(end_, pos_ + kMaxToken + 1);
     while (i < limit && !kEndsNumber[static_cast<unsigned char>(b[i])]) ++i;
-    if (i - pos_ > kMaxToken) BadNumber(i);
+    if (i - pos_ > kMaxToken) return std::string::npos;
     if (i < end_) return i;
     const std::size_t seen = i - pos_;
     if (!Fill()) return end_;  // the end of the file ends the number
@@ -276,8 +290,91 @@ std::size_t UgfReader::TokenEnd() {
 
 void UgfReader::BadNumber(std::size_t end) {
   const std::size_t n = std::min<std::size_t>(end - pos_, 20);
+  BadNumber(std::string_view(buf_.data() + pos_, n));
+}
+
+void UgfReader::BadNumber(std::string_view shown) {
   platform::RunTimeError(platform::kBadNumber, name_, cur_line_,
-                         "bad number '" + Shown(buf_.data() + pos_, n) + "'");
+                         "bad number '" + Shown(shown.data(), shown.size()) + "'");
+}
+
+void UgfReader::ReadLongNumber(bool real, float& real_out, std::int32_t& integer_out) {
+  // The number's opening for the report: the bytes are gone once read through.
+  std::array<char, 20> opening{};
+  std::memcpy(opening.data(), buf_.data() + pos_, opening.size());  // the token is longer
+  const auto fail = [&] { BadNumber(std::string_view(opening.data(), opening.size())); };
+
+  // value = 0.digits × 10^(point + exponent); counts saturate far beyond any float.
+  constexpr std::int64_t kBig = std::int64_t{1} << 50;
+  enum Part { kSign, kInteger, kFraction, kExpSign, kExponent } part = kSign;
+  bool negative = false, exp_negative = false, any_digit = false, exp_digit = false;
+  bool sticky = false;  // a non-zero digit beyond the kept ones
+  std::size_t kept = 0;
+  std::int64_t point = 0, exponent = 0;
+  char* const digits = long_.data() + 3;  // after "-0."
+  auto digit = [&](char c, bool integer_part) {
+    any_digit = true;
+    if (kept == 0 && c == '0') {
+      if (!integer_part) point = std::max(point - 1, -kBig);  // a zero opening the fraction
+      return;
+    }
+    if (kept < kKeptDigits) {
+      digits[kept++] = c;
+    } else if (c != '0') {
+      sticky = true;
+    }
+    if (integer_part) point = std::min(point + 1, kBig);
+  };
+  for (;;) {
+    const char* b = buf_.data();
+    std::size_t i = pos_;
+    for (; i < end_; ++i) {
+      const char c = b[i];
+      if (kEndsNumber[static_cast<unsigned char>(c)]) break;
+      if ((c == '+' || c == '-') && (part == kSign || part == kExpSign)) {
+        (part == kSign ? negative : exp_negative) = c == '-';
+        part = part == kSign ? kInteger : kExponent;
+      } else if (IsDigit(c) && part <= kFraction) {
+        digit(c, part <= kInteger);
+        if (part == kSign) part = kInteger;
+      } else if (IsDigit(c) && real) {
+        exp_digit = true;
+        exponent = std::min(exponent * 10 + (c - '0'), kBig);
+        part = kExponent;
+      } else if (c == '.' && part <= kInteger && real) {
+        part = kFraction;
+      } else if ((c == 'e' || c == 'E') && part <= kFraction && any_digit && real) {
+        part = kExpSign;
+      } else {
+        fail();
+      }
+    }
+    pos_ = i;
+    if (i < end_ || !Fill()) break;
+  }
+  if (!any_digit || (part >= kExpSign && !exp_digit)) fail();
+
+  char* p = long_.data();
+  if (negative) *p++ = '-';
+  if (kept == 0) {
+    *p++ = '0';
+  } else if (!real) {
+    // Eleven digits are already too many for 32 bits.
+    for (std::size_t k = 0; k < std::min<std::size_t>(kept, 11); ++k) *p++ = digits[k];
+  } else {
+    *p++ = '0';
+    *p++ = '.';
+    std::memmove(p, digits, kept);  // next to the prefix
+    p += kept;
+    if (sticky) *p++ = '1';
+    // Far beyond the float range either way; the parser tells overflow from underflow.
+    const std::int64_t scale = point + (exp_negative ? -exponent : exponent);
+    *p++ = 'e';
+    p = std::to_chars(p, long_.data() + long_.size(), std::clamp<std::int64_t>(scale, -99999, 99999)).ptr;
+  }
+  const char* first = long_.data();
+  const bool ok = real ? ParseReal(first, p, real_out) : ParseInteger(first, p, integer_out);
+  if (!ok) fail();
 }
 
 void UgfReader::SkipLine() {
@@ -307,6 +404,11 @@ float UgfReader::ReadReal() {
     }
   }
   const std::size_t end = TokenEnd();
+  if (end == std::string::npos) {
+    std::int32_t unused = 0;
+    ReadLongNumber(true, v, unused);
+    return v;
+  }
   if (!ParseReal(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
   pos_ = end;
   return v;
@@ -321,6 +423,11 @@ std::int32_t UgfReader::ReadInteger() {
     }
   }
   const std::size_t end = TokenEnd();
+  if (end == std::string::npos) {
+    float unused = 0;
+    ReadLongNumber(false, unused, v);
+    return v;
+  }
   if (!ParseInteger(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
   pos_ = end;
   return v;

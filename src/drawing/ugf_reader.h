@@ -1,9 +1,11 @@
 // Reading UGF drawings: a label line, then records "X Y PenNo" until a negative PenNo.
 // The reader parses in place from large blocks; it never holds the drawing.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace drawing {
@@ -17,8 +19,13 @@ struct UgfRecord {
 class UgfReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
-  // A longer number is a bad number; the buffer never grows beyond a block and this.
+  // Numbers up to this length are parsed where they lie; a longer one is read through and
+  // condensed to the digits that decide its value. The buffer never grows beyond a block
+  // and this.
   static constexpr std::size_t kMaxToken = 4096;
+  // Significant digits a condensed number keeps: more than any decimal needs to round to
+  // the nearest float; a non-zero digit beyond them only breaks a tie.
+  static constexpr std::size_t kKeptDigits = 160;
 
   UgfReader() = default;
   // Reads in blocks of `block_size` bytes (at least 1); tests use small blocks to put
@@ -32,7 +39,7 @@ class UgfReader {
   // with the run-time error report (code of the failed open), naming `display_name`.
   void Open(const std::string& path, const std::string& display_name);
   // The next record, its line skipped to the end. False at the end of the data: the end of
-  // the file (an incomplete last record is dropped). A record with a negative pen is
+  // the file or a DOS end-of-file byte (an incomplete last record is dropped). A record with a negative pen is
   // returned like any other; the caller stops there. A number that cannot be read ends
   // the run with code 106; a file without a first record with code 100.
   bool Next(UgfRecord& record);
@@ -43,8 +50,14 @@ class UgfReader {
  private:
   bool Fill();                 // more bytes into the buffer; false at the end of the file
   bool SkipBlanks();           // to the next number; false at the end of the file
-  std::size_t TokenEnd();      // end of the number at pos_ (refills, keeping the number)
+  // End of the number at pos_ (refills, keeping the number); npos when it is longer than
+  // kMaxToken.
+  std::size_t TokenEnd();
+  // Reads through the long number at pos_, condensed in long_ to [sign] 0.digits e exponent
+  // (a real) or [sign] digits (an integer), or ends the run with code 106.
+  void ReadLongNumber(bool real, float& real_out, std::int32_t& integer_out);
   [[noreturn]] void BadNumber(std::size_t end);
+  [[noreturn]] void BadNumber(std::string_view shown);
   void SkipLine();
   float ReadReal();
   std::int32_t ReadInteger();
@@ -53,6 +66,7 @@ class UgfReader {
   int fd_ = -1;
   std::string name_;
   std::vector<char> buf_;
+  std::array<char, kKeptDigits + 32> long_{};
   std::size_t block_size_ = kDefaultBlockSize;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

@@ -53,10 +53,16 @@ std::string TempDir() {
   return t != nullptr && *t != '\0' ? t : "/tmp";
 }
 
-// A fresh empty file from the template; empty on failure.
-std::string MakeTemp(std::string templ, int suffix_len) {
+// A fresh empty file from the template; empty on failure. A file that becomes a job in the
+// folder gets the permissions of every other output (mkstemps gives 0600).
+std::string MakeTemp(std::string templ, int suffix_len, bool output) {
   const int fd = mkstemps(templ.data(), suffix_len);
   if (fd < 0) return "";
+  if (output) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+  }
   close(fd);
   return templ;
 }
@@ -145,8 +151,8 @@ bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_
   job->printer = printer;
   job->title = std::string(title);
   job->temp_path = printer.kind == PrinterKind::kFolder
-                       ? MakeTemp(printer.name + "/.job-XXXXXX.pdf", 4)
-                       : MakeTemp(TempDir() + "/ugfview-print-XXXXXX.pdf", 4);
+                       ? MakeTemp(printer.name + "/.job-XXXXXX.pdf", 4, true)
+                       : MakeTemp(TempDir() + "/ugfview-print-XXXXXX.pdf", 4, false);
   if (job->temp_path.empty()) {
     g_error = "cannot create a temporary file: " + std::string(std::strerror(errno));
     return false;

@@ -2,6 +2,7 @@
 // so a pixel far outside any viewport stays an ordinary int that the driver clips away.
 #pragma once
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -21,6 +22,14 @@ inline int TruncInt(double v) {
   if (v >= kIntLimit) return 1 << 30;
   if (v <= -kIntLimit) return -(1 << 30);
   return static_cast<int>(v);
+}
+
+// A real as files hold it: NaN gives 0 and an infinity the largest single of its sign, so
+// the reader takes back every number a writer writes.
+inline float FiniteSingle(float v) {
+  constexpr float kMax = std::numeric_limits<float>::max();
+  if (!(v == v)) return 0.0f;
+  return v > kMax ? kMax : v < -kMax ? -kMax : v;
 }
 
 }  // namespace platform

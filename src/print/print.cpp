@@ -282,6 +282,13 @@ void PrintDialog(float& x1, float& y1, float& x2, float& y2, float& scale, float
                       SheetLength, max_length);
         break;
       case '9': {
+        if (SheetCount > kMaxBatchSheets) {
+          dialogs::ShowMessage(0, Cp866(" Листов ") + std::to_string(SheetCount) + Cp866(", можно не больше ") +
+                                      std::to_string(kMaxBatchSheets) + Cp866(";Sheets: ") +
+                                      std::to_string(SheetCount) + ", at most " + std::to_string(kMaxBatchSheets));
+          WaitKey(key);
+          break;
+        }
         view::FaceMode = 0;
         drawing::PassOffset = 25.4f / static_cast<float>(PrinterDpiX);
         std::int32_t code = 0;

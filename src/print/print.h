@@ -30,7 +30,7 @@ extern std::int32_t FailedSheets;
 inline constexpr float kMinSheetSize = 1.0f;
 // Each sheet count is limited to this.
 inline constexpr std::int32_t kMaxSheetsPerAxis = 9999;
-// A batch print of more sheets than this is refused.
+// A print of more sheets than this is refused (each sheet is a job of its own).
 inline constexpr std::int32_t kMaxBatchSheets = 100;
 
 void PrintStartUp();

@@ -147,8 +147,16 @@ void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
   static constexpr const char* kWorldLabels[4] = {"", "X", "Y", "Z"};
   static constexpr const char* kPlaneLabels[4] = {"", "Xr", "Yr", "Zr"};
   const double arm = static_cast<double>(size) * UnitsPerPixelX;
-  int ox = 0, oy = 0;
-  WorldToPixel(0.0f, 0.0f, 0.0f, ox, oy);
+  // Each arm is the pixel offset of a world vector, taken in double from the projection: the
+  // difference of two saturated pixel positions would shrink it to nothing far from the
+  // origin or deep in a zoom.
+  const auto to_pixels = [](double length, const double (&a)[4], int& dx, int& dy) {
+    const Matrix3& p = Projection;
+    dx = platform::RoundInt((p[1][1] * a[1] + p[1][2] * a[2] + p[1][3] * a[3]) * length /
+                            static_cast<double>(UnitsPerPixelX));
+    dy = platform::RoundInt((p[2][1] * a[1] + p[2][2] * a[2] + p[2][3] * a[3]) * length /
+                            static_cast<double>(UnitsPerPixelY));
+  };
   for (int i = 1; i <= 3; ++i) {
     graphics::SetDrawColor(kColours[i]);
     double a[4] = {0.0, 0.0, 0.0, 0.0};
@@ -157,15 +165,13 @@ void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
     } else {
       for (int j = 1; j <= 3; ++j) a[j] = PlaneAxes[i][j];
     }
-    int ex = 0, ey = 0;
-    WorldToPixel(Single(arm * a[1]), Single(arm * a[2]), Single(arm * a[3]), ex, ey);
+    int dx = 0, dy = 0;
+    to_pixels(arm, a, dx, dy);
     graphics::MoveToPoint(px, py);
-    graphics::LineToPoint(AddPixels(ex, ox, px, 0), AddPixels(ey, oy, py, 0));
-    const double far = 1.25 * arm;
-    int lx = 0, ly = 0;
-    WorldToPixel(Single(far * a[1]), Single(far * a[2]), Single(far * a[3]), lx, ly);
+    graphics::LineToPoint(AddPixels(dx, 0, px, 0), AddPixels(-dy, 0, py, 0));
+    to_pixels(1.25 * arm, a, dx, dy);
     dialogs::DrawTextRun(axes == AxesKind::kWorld ? kWorldLabels[i] : kPlaneLabels[i],
-                         AddPixels(lx, ox, px, -2), AddPixels(ly, oy, py, 3), 7, 7);
+                         AddPixels(dx, 0, px, -2), AddPixels(-dy, 0, py, 3), 7, 7);
   }
   graphics::SetDrawColor(15);
 }

@@ -179,4 +179,59 @@ TEST_F(DrawingRun, AbsurdNumbersDrawWithoutHarm) {
   EXPECT_EQ(RunUgfview({"--keys", "", "ONE.UGF"}, dir()).status, 0);
 }
 
+TEST_F(DrawingRun, DevicesFifosDosEndsAndLongNumbers) {
+  // Not a drawing at all: the report naming it, at once.
+  ASSERT_EQ(mkfifo((dir() + "/PIPE.UGF").c_str(), 0600), 0);
+  for (const std::string name : {"/dev/zero", "PIPE.UGF"}) {
+    const auto r = RunUgfview({"--keys", "", name}, dir());
+    EXPECT_EQ(r.status, 5) << name;
+    EXPECT_NE(r.err.find(name.substr(name.rfind('/') + 1) + ": not a regular file"), std::string::npos) << r.err;
+  }
+  // Copied from DOS with its end byte, and with numbers of any length: the same picture.
+  std::ofstream(dir() + "/A.UGF") << "l\r\n0 0 3\r\n100 50 0\r\n 0 0 -1\r\n";
+  std::ofstream(dir() + "/B.UGF") << "l\r\n0 0 3\r\n100 50 0\r\n\x1A" "200 200 0\r\n";
+  const std::string zeros(20000, '0');
+  std::ofstream(dir() + "/C.UGF") << "l\r\n0." << zeros << " -" << zeros << " " << zeros << "3\r\n" << zeros
+                                  << "100." << zeros << " 5" << zeros << "e-" << zeros << "19999 0\r\n";
+  std::vector<std::uint32_t> shots[3];
+  for (int k = 0; k < 3; ++k) {
+    const std::string name(1, static_cast<char>('A' + k));
+    const auto r = RunUgfview({"--keys", "", "--screenshot", name + ".png", name + ".UGF"}, dir());
+    EXPECT_EQ(r.status, 0) << name << r.err;
+    int w = 0, h = 0;
+    ASSERT_TRUE(testing_support::ReadPng(dir() + "/" + name + ".png", shots[k], w, h));
+    shots[k].resize(static_cast<std::size_t>(w) * 664);  // the drawing area, not the named title
+  }
+  EXPECT_TRUE(shots[1] == shots[0]);
+  EXPECT_TRUE(shots[2] == shots[0]);
+}
+
+TEST_F(DrawingRun, TheWorldAxesKeepTheirArmsAtAnyZoom) {
+  // Far from the origin, zoomed in to the limit and far out: the symbol of the plain fit.
+  std::ofstream(dir() + "/FAR.UGF") << "far\n100000 100000 1\n100010 100010 0\n";
+  std::string in, out;
+  for (int i = 0; i < 30; ++i) in += "{PgUp}";
+  for (int i = 0; i < 225; ++i) out += "{PgDn}";
+  const auto r = RunUgfview({"--keys", "{shot fit.png}" + in + "{shot in.png}" + out + "{shot out.png}", "FAR.UGF"}, dir());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::uint32_t> shot[3];
+  int w = 0, h = 0;
+  const char* names[3] = {"fit.png", "in.png", "out.png"};
+  for (int k = 0; k < 3; ++k) ASSERT_TRUE(testing_support::ReadPng(dir() + "/" + names[k], shot[k], w, h));
+  // The arms' colours in the symbol's corner of the drawing area (1024 × 664).
+  int arms = 0;
+  for (int y = 664 - 110; y < 664; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      const auto arm = [&](std::uint32_t c) {
+        return c == graphics::Palette[11] || c == graphics::Palette[10] || c == graphics::Palette[14] ? c : 0u;
+      };
+      const std::size_t i = static_cast<std::size_t>(y) * w + x;
+      arms += arm(shot[0][i]) != 0;
+      EXPECT_EQ(arm(shot[1][i]), arm(shot[0][i])) << x << "," << y;
+      EXPECT_EQ(arm(shot[2][i]), arm(shot[0][i])) << x << "," << y;
+    }
+  }
+  EXPECT_GT(arms, 80);
+}
+
 }  // namespace

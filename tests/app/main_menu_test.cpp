@@ -316,4 +316,41 @@ TEST_F(MainMenuRun, PointPickReturnsToTheMenuAndEscEndsCleanly) {
   EXPECT_FALSE(Exists(dir() + "/e.png"));
 }
 
+TEST_F(MainMenuRun, NonFiniteOffsetsAreWrittenReadablyAndEscInTheOffsetSaysSo) {
+  Copy("PART.UGF");
+  // Thickness 1 for pen 15 and an offset beyond the single range; then Esc in the offset
+  // field, and an empty name, each with a screenshot of its message.
+  const auto r = RunUgfview({"--keys", "2X\\r\\r{Up}\\r" + std::string(45, '9') +
+                                           "\\r2Y\\r\\r\\r\\e{shot esc.png}\\r2\\r{shot empty.png}\\r\\e",
+                             "PART.UGF"},
+                            dir());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunUgfview({"--plt", "X.PLT", "X.UGF"}, dir()).status, 0);  // read back whole
+  EXPECT_EQ(Listing(dir()), (std::set<std::string>{"PART.UGF", "X.UGF", "X.PLT", "esc.png", "empty.png"}));
+  const Picture esc = Shot("esc.png"), empty = Shot("empty.png");
+  const std::size_t area = static_cast<std::size_t>(esc.w) * (768 - 104);
+  EXPECT_TRUE(std::equal(esc.px.begin() + area, esc.px.end(), empty.px.begin() + area));
+}
+
+TEST_F(MainMenuRun, TekDatInAnyCaseAndShotsGoToTheStartFolder) {
+  fs::create_directory(dir() + "/draw");
+  fs::copy_file(kSamples + "PLAN.UGF", dir() + "/draw/PLAN.UGF");
+  std::ofstream(dir() + "/tek.dat") << "work\n" << dir() << "/draw\n";
+  const auto r = RunUgfview({"--keys", "\\r{shot s.png}3\\r\\e"}, dir());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Listing(dir() + "/draw"), (std::set<std::string>{"PLAN.UGF", "PLAN.SGB"}));
+  EXPECT_TRUE(Exists(dir() + "/s.png"));
+}
+
+TEST_F(MainMenuRun, APlotOutsideItsScalesAndAPrintOfTooManySheetsAreRefused) {
+  Copy("PART.UGF");
+  fs::create_directory(dir() + "/jobs");
+  // Scales 0 and -2 for the plot; scale 1000 (430,596 sheets) for the print, then 9.
+  const auto r = RunUgfview({"--keys", "5\\r0\\r\\r5\\r-2\\r\\r431000\\r9\\r\\e\\e", "PART.UGF"}, dir(),
+                            {"UGFVIEW_PRINT_DIR=" + dir() + "/jobs", "CUPS_SERVER=" + dir() + "/none"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Listing(dir()), (std::set<std::string>{"PART.UGF", "jobs"}));
+  EXPECT_TRUE(Listing(dir() + "/jobs").empty());
+}
+
 }  // namespace

@@ -216,9 +216,18 @@ TEST_F(UgfExportTest, WrittenPointsAreViewPlaneCoordinatesInThePenAsRead) {
 
 TEST_F(UgfExportTest, AbsurdlyLongDashedLinesEnd) {
   // The cuts per contour are limited; without that the pattern walk would not end.
-  const std::vector<Polyline> lines = Output(1, {{-3e38f, 0}, {3e38f, 0}, {3e38f, 1}});
+  std::vector<Polyline> lines = Output(1, {{-3e7f, 0}, {3e7f, 0}, {3e7f, 1}});
   EXPECT_LE(lines.size(), static_cast<std::size_t>(drawing::kMaxDashCuts / 2 + 2));
   EXPECT_GT(lines.size(), 1u);
+  // Where singles cannot hold the gaps the segment is solid; the pattern starts afresh after
+  // it (a dash of 4, a gap of 2, a dash to the end).
+  lines = Output(1, {{-3e38f, 0}, {3e38f, 0}, {3e38f, 0}, {3e38f - 1e32f, 0}});
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].size(), 4u);
+  lines = Output(1, {{0, 1e8f}, {0, 0}, {0, -9}});
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], (Polyline{{0, 1e8f, 1}, {0, 0, 0}, {0, -4, 0}}));
+  EXPECT_EQ(lines[1], (Polyline{{0, -6, 1}, {0, -9, 0}, {0, -9, 0}}));  // begun by a cut: its end twice
 }
 
 // A size change and a key in the middle of a measurement and of an export: the repaint waits

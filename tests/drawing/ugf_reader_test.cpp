@@ -286,23 +286,53 @@ TEST_F(UgfReaderTest, OpenFailuresCarryTheCodeOfTheFailedOpen) {
   }
 }
 
-TEST_F(UgfReaderTest, LongLinesAreSkippedAndLongNumbersRefused) {
+TEST_F(UgfReaderTest, LongLinesAreSkippedAndNumbersOfAnyLengthRead) {
   const std::string mega(1'000'000, 'w');
   Outcome o = Read(mega + "\r\n1 2 3 " + mega + "\r\n4 5 6 " + mega);
   EXPECT_EQ(o.code, 0) << o.what;
   EXPECT_TRUE(Same(o.records, {{1, 2, 3}, {4, 5, 6}}));
   EXPECT_EQ(o.lines, (std::vector<long>{2, 3}));
 
-  // The longest number the reader takes, and one longer.
-  const std::string longest = std::string(UgfReader::kMaxToken - 1, '0') + "7";
-  o = Read("l\n" + longest + " " + longest + " " + longest + "\n", 1000);
+  // Numbers far longer than a block: leading zeros, long fractions, long exponents. The
+  // halfway point between 1 and the next float ties to 1 unless a digit far out breaks it.
+  const std::string zeros(100'000, '0');
+  const std::string half = "1.000000059604644775390625";
+  o = Read("l\n-" + zeros + "12.5 " + half + zeros + "1 " + zeros + "7\n" +
+               half + zeros + " 0." + zeros + "1e+" + zeros + "100000 -" + zeros + "\n" +
+               "1" + zeros + "e-100000 ." + zeros + "e9 1\n",
+           1000);
   EXPECT_EQ(o.code, 0) << o.what;
-  EXPECT_TRUE(Same(o.records, {{7, 7, 7}}));
-  o = Read("l\n1 0" + longest + " 1\n", 1000);
-  EXPECT_EQ(o.code, 106);
-  EXPECT_EQ(o.what, "bad number '" + std::string(20, '0') + "'");
-  o = Read("l\n1 " + mega + " 1\n");
-  EXPECT_EQ(o.code, 106);
+  EXPECT_TRUE(Same(o.records, {{-12.5f, std::nextafter(1.0f, 2.0f), 7}, {1.0f, 0.1f, 0}, {1.0f, 0.0f, 1}}));
+  for (const std::string& bad : std::vector<std::string>{"1" + zeros + " 1 1", "1 1 1" + zeros, "1 1" + zeros + "x 1", "1 1." + zeros + ". 1",
+                                "1 -" + zeros + "e 1", "1 1 +" + zeros + ".0"}) {
+    o = Read("l\n" + bad + "\n", 1000);
+    EXPECT_EQ(o.code, 106) << bad.substr(0, 30);
+    EXPECT_EQ(o.line, 2);
+  }
+  EXPECT_EQ(o.what, "bad number '+" + std::string(19, '0') + "'");
+}
+
+TEST_F(UgfReaderTest, ADosEndOfFileByteEndsTheData) {
+  for (const std::size_t block : {std::size_t{2}, UgfReader::kDefaultBlockSize}) {
+    Outcome o = Read("l\r\n1 2 3\r\n4 5 0\r\n\x1A", block);
+    EXPECT_EQ(o.code, 0) << o.what;
+    EXPECT_TRUE(Same(o.records, {{1, 2, 3}, {4, 5, 0}}));
+    o = Read("l\n1 2 3\x1A" "4 5 0\n6 7 0 x\x1A\n", block);  // in a number, in a line's rest
+    EXPECT_TRUE(Same(o.records, {{1, 2, 3}})) << o.what;
+    o = Read("l\n1 2 3 rest\x1A\n4 5 0\n", block);
+    EXPECT_TRUE(Same(o.records, {{1, 2, 3}})) << o.what;
+    EXPECT_EQ(Read("label\x1A\n1 2 3\n", block).code, 100);
+  }
+}
+
+TEST_F(UgfReaderTest, OnlyARegularFileIsADrawing) {
+  const std::string fifo = dir_ + "/PIPE.UGF";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    const Outcome o = ReadPath(path);  // at once, without a writer or an end
+    EXPECT_EQ(o.code, 5) << path;
+    EXPECT_EQ(o.what, "not a regular file");
+  }
 }
 
 TEST_F(UgfReaderTest, NumbersAcrossBlockEndsReadTheSame) {

@@ -1,6 +1,7 @@
 #include "print/print.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -266,9 +267,14 @@ TEST_F(PrintTest, TwoByTwoSheetsAreFourOnePageJobsRowByRow) {
 TEST_F(PrintTest, BatchPrintsRefusesTooManySheetsAndNeedsAPrinter) {
   unsetenv("UGFVIEW_PRINT_DIR");
   WriteDrawing("B.UGF", "0 0 15\r\n300 400 0\r\n");
+  const mode_t mask = umask(022);
   auto r = testing_support::RunUgfview({"--print", "B.UGF"}, dir(), {"UGFVIEW_PRINT_DIR=jobs"});
+  umask(mask);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Jobs().size(), 4u);
+  struct stat st {};
+  ASSERT_EQ(stat((jobs_ + "/job-0001.pdf").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);  // as every other output
   r = testing_support::RunUgfview({"--print", "--scale", "0.5", "B.UGF"}, dir(), {"UGFVIEW_PRINT_DIR=jobs"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Jobs().back(), "job-0005.pdf");  // earlier jobs are kept
