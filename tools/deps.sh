@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing.
 set -euo pipefail
-PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev libpng-dev libcairo2-dev
+PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev zlib1g-dev libcairo2-dev
           libcups2-dev cups libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
           x11-apps imagemagick hp2xx poppler-utils python3)
 missing=()

@@ -1,9 +1,5 @@
 #include "drawing/ugf_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -178,29 +174,16 @@ UgfReader::~UgfReader() { Close(); }
 void UgfReader::Open(const std::string& path, const std::string& display_name) {
   Close();
   name_ = display_name;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  int err = errno;
-  if (fd < 0 && err == ENOENT) {
+  int err = platform::OpenForReading(path, file_);
+  if (err == ENOENT) {
     // Drawings made on DOS and Windows carry upper-case names.
     const std::string other = platform::FindExisting(path);
-    if (!other.empty() && other != path) {
-      fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) err = errno;
-    }
+    if (!other.empty() && other != path) err = platform::OpenForReading(other, file_);
   }
-  if (fd >= 0) {
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-      ::close(fd);
-      fd = -1;
-      err = EISDIR;
-    }
-  }
-  if (fd < 0) {
+  if (err != 0) {
     platform::RunTimeError(platform::OpenFailureCode(path, err), name_, 0,
                            std::string("cannot open: ") + std::strerror(err));
   }
-  fd_ = fd;
   const std::size_t size = block_size_ + kMaxToken + 1;
   if (buf_.size() != size) buf_.assign(size, 0);
   pos_ = end_ = 0;
@@ -210,10 +193,7 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
   SkipLine();  // the label line, whatever it holds
 }
 
-void UgfReader::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void UgfReader::Close() { file_.Close(); }
 
 bool UgfReader::Fill() {
   if (eof_) return false;
@@ -223,21 +203,18 @@ bool UgfReader::Fill() {
     pos_ = 0;
   }
   const std::size_t want = std::min(block_size_, buf_.size() - end_);
-  for (;;) {
-    const ssize_t n = ::read(fd_, buf_.data() + end_, want);
-    if (n > 0) {
-      end_ += static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n == 0) {
-      eof_ = true;
-      return false;
-    }
-    if (errno != EINTR) {
-      platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_,
-                             std::string("read failed: ") + std::strerror(errno));
-    }
+  int err = 0;
+  const long long n = platform::ReadSome(file_, buf_.data() + end_, want, err);
+  if (n > 0) {
+    end_ += static_cast<std::size_t>(n);
+    return true;
   }
+  if (n == 0) {
+    eof_ = true;
+    return false;
+  }
+  platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_,
+                         std::string("read failed: ") + std::strerror(err));
 }
 
 bool UgfReader::SkipBlanks() {
@@ -333,7 +310,7 @@ bool UgfReader::EndOfData() {
 }
 
 bool UgfReader::Next(UgfRecord& record) {
-  if (fd_ < 0) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
+  if (!file_.is_open()) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
   if (done_) return false;
   if (!SkipBlanks()) return EndOfData();
   const long line = cur_line_;

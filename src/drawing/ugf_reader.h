@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system.h"
+
 namespace drawing {
 
 struct UgfRecord {
@@ -38,7 +40,7 @@ class UgfReader {
   bool Next(UgfRecord& record);
   void Close();
   long line() const { return line_; }  // line of the last record read (1-based)
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_.is_open(); }
 
  private:
   bool Fill();                 // more bytes into the buffer; false at the end of the file
@@ -50,7 +52,7 @@ class UgfReader {
   std::int32_t ReadInteger();
   bool EndOfData();
 
-  int fd_ = -1;
+  platform::SysFile file_;
   std::string name_;
   std::vector<char> buf_;
   std::size_t block_size_ = kDefaultBlockSize;

@@ -1,6 +1,6 @@
 #include "support/fixture.h"
 
-#include <png.h>
+#include <zlib.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +8,8 @@
 #include <fcntl.h>
 
 #include <cstdio>
+#include <algorithm>
+#include <cstdlib>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -103,18 +105,79 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
+namespace {
+
+std::uint32_t U32(const unsigned char* p) {
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+int Paeth(int a, int b, int c) {
+  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+}  // namespace
+
+// Not interlaced; 8-bit grey, RGB, RGBA or a palette of 1 to 8 bits.
 bool ReadPng(const std::string& path, std::vector<std::uint32_t>& pixels, int& width, int& height) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> buf(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, buf.data(), 0, nullptr)) return false;
-  width = static_cast<int>(image.width);
-  height = static_cast<int>(image.height);
+  const std::string file = ReadFile(path);
+  const auto* d = reinterpret_cast<const unsigned char*>(file.data());
+  if (file.size() < 8 || file.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return false;
+  std::string idat;
+  std::vector<std::uint32_t> palette;
+  int depth = 0, type = -1;
+  for (std::size_t at = 8; at + 12 <= file.size();) {
+    const std::uint32_t len = U32(d + at);
+    if (at + 12 + len > file.size()) return false;
+    const std::string kind = file.substr(at + 4, 4);
+    const unsigned char* body = d + at + 8;
+    if (kind == "IHDR") {
+      width = static_cast<int>(U32(body));
+      height = static_cast<int>(U32(body + 4));
+      depth = body[8];
+      type = body[9];
+      if (body[12] != 0) return false;
+    } else if (kind == "PLTE") {
+      for (std::uint32_t i = 0; i + 3 <= len; i += 3)
+        palette.push_back(std::uint32_t{body[i]} << 16 | std::uint32_t{body[i + 1]} << 8 | body[i + 2]);
+    } else if (kind == "IDAT") {
+      idat.append(file, at + 8, len);
+    }
+    at += 12 + len;
+  }
+  const int channels = type == 0 ? 1 : type == 2 ? 3 : type == 6 ? 4 : type == 3 ? 1 : 0;
+  if (channels == 0 || width <= 0 || height <= 0 || (type != 3 && depth != 8)) return false;
+  const std::size_t bpp = static_cast<std::size_t>(std::max(1, channels * depth / 8));
+  const std::size_t stride = (static_cast<std::size_t>(width) * channels * depth + 7) / 8;
+  std::vector<unsigned char> raw((stride + 1) * height);
+  uLongf raw_size = static_cast<uLongf>(raw.size());
+  if (uncompress(raw.data(), &raw_size, reinterpret_cast<const Bytef*>(idat.data()),
+                 static_cast<uLong>(idat.size())) != Z_OK || raw_size != raw.size())
+    return false;
+  std::vector<unsigned char> prev(stride, 0), row(stride);
   pixels.resize(static_cast<std::size_t>(width) * height);
-  for (std::size_t i = 0; i < pixels.size(); ++i)
-    pixels[i] = (std::uint32_t{buf[3 * i]} << 16) | (std::uint32_t{buf[3 * i + 1]} << 8) | buf[3 * i + 2];
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* in = &raw[y * (stride + 1)];
+    for (std::size_t i = 0; i < stride; ++i) {
+      const int a = i >= bpp ? row[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
+      const int pred = in[0] == 1 ? a : in[0] == 2 ? b : in[0] == 3 ? (a + b) / 2 : in[0] == 4 ? Paeth(a, b, c) : 0;
+      row[i] = static_cast<unsigned char>(in[1 + i] + pred);
+    }
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t& px = pixels[static_cast<std::size_t>(y) * width + x];
+      const unsigned char* p = &row[static_cast<std::size_t>(x) * bpp];
+      if (type == 3) {
+        const int bit = x * depth;
+        const unsigned index = (row[bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
+        px = index < palette.size() ? palette[index] : 0;
+      } else if (channels == 1) {
+        px = std::uint32_t{p[0]} * 0x010101u;
+      } else {
+        px = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+      }
+    }
+    row.swap(prev);
+  }
   return true;
 }
 
