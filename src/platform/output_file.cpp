@@ -41,7 +41,7 @@ void OutputFile::Commit() {
   if (!file_.is_open()) RunTimeError(kFileNotOpen, display_, 0, "file not open");
   Flush();
   int err = file_.Close();
-  if (err == 0) err = ReplaceFile(temp_, path_);
+  if (err == 0) err = RenameOver(temp_, path_);
   if (err != 0) {
     RemoveFile(temp_);
     RunTimeError(kWriteFailed, display_, 0, std::string("cannot write: ") + std::strerror(err));

@@ -69,7 +69,7 @@ int CreateUniqueFile(const std::string& prefix, const std::string& suffix, SysFi
 int WriteAll(SysFile& file, const void* data, std::size_t size);
 
 // Renames `from` over `to`, replacing it: 0 or an errno value.
-int ReplaceFile(const std::string& from, const std::string& to);
+int RenameOver(const std::string& from, const std::string& to);
 // Gives `from` the name `to` unless `to` exists (EEXIST); `from` is gone afterwards.
 int MoveNoReplace(const std::string& from, const std::string& to);
 int RemoveFile(const std::string& path);

@@ -156,7 +156,7 @@ int WriteAll(SysFile& file, const void* data, std::size_t size) {
   return 0;
 }
 
-int ReplaceFile(const std::string& from, const std::string& to) {
+int RenameOver(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 

@@ -1,0 +1,1 @@
+# Whole-program tests of the Windows program under wine.
