@@ -60,7 +60,7 @@ void KeyLog(const std::string& line) {
   if (!g_keylog_checked) {
     g_keylog_checked = true;
     if (const std::string path = platform::GetEnv("UGFVIEW_KEYLOG"); !path.empty())
-      g_keylog = platform::OpenStream(path, "a");
+      g_keylog = platform::OpenStream(path, "ab");
   }
   if (g_keylog) {
     std::fputs(line.c_str(), g_keylog);

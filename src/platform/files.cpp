@@ -111,29 +111,33 @@ bool FindFirst(int kind, std::string_view mask, DirEntry& entry) {
 bool FindNext(DirEntry& entry) { return Next(entry); }
 
 std::string FindExisting(const std::string& path) {
-  if (KindOf(path) != PathKind::kNone) return path;
+  const bool exists = KindOf(path) != PathKind::kNone;
   const auto slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return {};
+  if (name.empty()) return exists ? path : std::string();
   std::string best;
   std::vector<FolderEntry> entries;
   ListFolder(folder, entries);
   for (const FolderEntry& fe : entries) {
     const std::string_view cand = fe.name;
+    // The exact name first; where letter case makes no difference (Windows) the name of the
+    // file that exists is its name on disk.
+    if (exists && cand == name) return path;
     if (cand.size() != name.size()) continue;
     bool same = true;
     for (std::size_t i = 0; i < cand.size() && same; ++i) same = Lower(cand[i]) == Lower(name[i]);
     if (same && (best.empty() || cand < best)) best = std::string(cand);
   }
-  if (best.empty()) return {};
+  if (best.empty()) return exists ? path : std::string();
   return slash == std::string::npos ? best : path.substr(0, slash + 1) + best;
 }
 
 int OpenFailureCode(const std::string& path, int err) {
   if (err == ENOENT) {
     const auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && KindOf(path.substr(0, slash)) == PathKind::kNone)
+    // A folder on the way that is missing or a file.
+    if (slash != std::string::npos && slash > 0 && KindOf(path.substr(0, slash)) != PathKind::kFolder)
       return kPathNotFound;
     return kFileNotFound;
   }

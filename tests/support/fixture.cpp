@@ -1,11 +1,14 @@
 #include "support/fixture.h"
 
 #include <zlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
+#endif
 
 #include <cstdio>
 #include <algorithm>
@@ -21,26 +24,77 @@
 #include "graphics/window.h"
 #include "platform/headless.h"
 #include "platform/key_script.h"
+#include "platform/system.h"
+#include "platform/text_win32.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace testing_support {
 
 void ProgramTest::SetUp() {
-  char cwd[4096];
-  old_cwd_ = getcwd(cwd, sizeof cwd) ? cwd : "/";
-  std::string tmpl = (std::filesystem::temp_directory_path() / "ugftest-XXXXXX").string();
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  dir_ = tmpl;
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  old_cwd_ = platform::CurrentFolder();
+  ASSERT_EQ(platform::CreateUniqueFolder(platform::TempFolder(), "ugftest-", dir_), 0);
+  ASSERT_TRUE(ChangeDir(dir_));
   app::StartProgram();
 }
 
 void ProgramTest::TearDown() {
   drawing::RemoveScratchFiles();
-  if (chdir(old_cwd_.c_str()) != 0) std::perror("chdir");
+  RestoreTempDirVar();
+  if (!ChangeDir(old_cwd_)) std::perror("chdir");
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
+}
+
+std::string CurrentDir() { return platform::CurrentFolder(); }
+bool ChangeDir(const std::string& path) { return platform::ChangeFolder(path); }
+
+namespace {
+#ifdef _WIN32
+constexpr const char* kTempDirVar = "TMP";
+#else
+constexpr const char* kTempDirVar = "TMPDIR";
+#endif
+bool g_temp_var_saved = false;
+bool g_temp_var_was_set = false;
+std::string g_temp_var_old;
+
+void SetEnvVar(const char* name, const std::string* value) {
+#ifdef _WIN32
+  _wputenv_s(platform::Utf8ToWide(name).c_str(), value ? platform::Utf8ToWide(*value).c_str() : L"");
+#else
+  if (value) setenv(name, value->c_str(), 1);
+  else unsetenv(name);
+#endif
+}
+}  // namespace
+
+void SetTempDirVar(const std::string& value) {
+  if (!g_temp_var_saved) {
+    const char* old = std::getenv(kTempDirVar);
+    g_temp_var_saved = true;
+    g_temp_var_was_set = old != nullptr;
+    g_temp_var_old = old ? old : "";
+  }
+  SetEnvVar(kTempDirVar, &value);
+}
+
+void RestoreTempDirVar() {
+  if (!g_temp_var_saved) return;
+  g_temp_var_saved = false;
+  SetEnvVar(kTempDirVar, g_temp_var_was_set ? &g_temp_var_old : nullptr);
+}
+
+bool MakeSymlink(const std::string& target, const std::string& link) {
+#ifdef _WIN32
+  (void)target;
+  (void)link;
+  return false;
+#else
+  return symlink(target.c_str(), link.c_str()) == 0;
+#endif
 }
 
 void ProgramTest::OpenHeadless(int width, int height, const std::string& script) {
@@ -54,6 +108,85 @@ void ProgramTest::OpenHeadless(int width, int height, const std::string& script)
 }
 
 
+#ifdef _WIN32
+namespace {
+std::wstring Quoted(const std::string& arg) {
+  // The quoting CommandLineToArgvW undoes: backslashes double only before a quote.
+  std::wstring w = platform::Utf8ToWide(arg), out = L"\"";
+  std::size_t slashes = 0;
+  for (const wchar_t c : w) {
+    if (c == L'\\') {
+      ++slashes;
+    } else {
+      if (c == L'"') out.append(slashes + 1, L'\\');
+      slashes = 0;
+    }
+    out += c;
+  }
+  out.append(slashes, L'\\');
+  return out + L"\"";
+}
+}  // namespace
+
+RunResult RunUgfview(const std::vector<std::string>& args, const std::string& cwd,
+                     const std::vector<std::string>& env) {
+  RunResult r;
+  const std::string out_path = cwd + "/.stdout", err_path = cwd + "/.stderr";
+  std::wstring line = Quoted(UGFVIEW_PATH);
+  for (const auto& a : args) line += L" " + Quoted(a);
+  // The environment of the test, without a display and a key log, plus `env`.
+  std::wstring block;
+  if (wchar_t* e = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = e; *p; p += std::wcslen(p) + 1) {
+      const std::wstring_view v = p;
+      if (v.starts_with(L"DISPLAY=") || v.starts_with(L"UGFVIEW_KEYLOG=")) continue;
+      block.append(v);
+      block += L'\0';
+    }
+    FreeEnvironmentStringsW(e);
+  }
+  for (const auto& e : env) {
+    block += platform::Utf8ToWide(e);
+    block += L'\0';
+  }
+  block += L'\0';
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  auto open = [&](const std::string& p, DWORD access, DWORD how) {
+    return CreateFileW(platform::WidePath(p).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       how, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  const HANDLE in = open("NUL", GENERIC_READ, OPEN_EXISTING);
+  const HANDLE out = open(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE err = open(err_path, GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = in;
+  si.hStdOutput = out;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi{};
+  const BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                 block.data(), platform::WidePath(cwd).c_str(), &si, &pi);
+  CloseHandle(in);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!ok) return r;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  r.status = static_cast<int>(code);
+  // Console output is CRLF; the tests compare lines.
+  for (std::string* text : {&r.out, &r.err}) {
+    *text = ReadFile(text == &r.out ? out_path : err_path);
+    std::erase(*text, '\r');
+  }
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
+  return r;
+}
+#else
 RunResult RunUgfview(const std::vector<std::string>& args, const std::string& cwd,
                      const std::vector<std::string>& env) {
   RunResult r;
@@ -97,6 +230,8 @@ RunResult RunUgfview(const std::vector<std::string>& args, const std::string& cw
   std::remove(err_path.c_str());
   return r;
 }
+
+#endif
 
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
