@@ -3,6 +3,7 @@
 // printer's page drawn with the same GDI calls. Names go through the wide calls, so a printer
 // with Cyrillic letters in its name is found on any Windows.
 #include <windows.h>
+#include <winspool.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -72,6 +73,11 @@ struct DefaultPrinter {
 
 // "device,driver,port" of the profile's "windows" section; false when there is none.
 bool ProfilePrinter(DefaultPrinter& p) {
+  // Asking the spooler first brings the profile up to date with the printers it knows (wine
+  // fills it from CUPS only then).
+  wchar_t name[512];
+  DWORD size = static_cast<DWORD>(std::size(name));
+  GetDefaultPrinterW(name, &size);
   wchar_t buf[1024] = {};
   GetProfileStringW(L"windows", L"device", L",,", buf, static_cast<DWORD>(std::size(buf)));
   std::wstring parts[3];
