@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds, and runs every test: release unit tests, the sanitizer
-# build, the real-window (Xvfb) tests and, when there are fuzz targets, a bounded fuzz run.
+# build, the real-window (Xvfb) tests, the Windows program under wine and, when there are fuzz
+# targets, a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")"
 start=$SECONDS
@@ -23,6 +24,9 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan -j2 --output-on-failure 
 
 stage "real-window and printing tests (Xvfb, xdotool, private CUPS)"
 ctest --test-dir build --output-on-failure -L 'x11|cups'
+
+stage "Windows program (MinGW-w64 cross build, tests under wine)"
+tools/windows.sh test
 
 stage "reader fuzz target (libFuzzer, 60 s)"
 tools/fuzz.sh 60
