@@ -437,17 +437,22 @@ TEST_F(ElementStoreTest, HeldFilesGoToAPrivateFolderAndLeaveTheHoldersFileAlone)
 TEST_F(ElementStoreTest, ALinkNamedLikeAScratchFileIsNotFollowed) {
   Open();
   WriteText("DRAWING.UGF", "drawing\n");
-  if (!testing_support::MakeSymlink("DRAWING.UGF", "BUF.TMP")) GTEST_SKIP() << "no links here";
+  // Symbolic links where they can be made (not on Windows without its rights), hard links always.
+  const bool symlink = testing_support::MakeSymlink("DRAWING.UGF", "BUF.TMP");
   fs::create_hard_link("DRAWING.UGF", "BUFN.TMP");
   drawing::PutPoint(2001, 1, 2, 3);
   drawing::PutContour(501, 1, 1, 1);
   EXPECT_EQ(ReadFile("DRAWING.UGF"), "drawing\n");
   const auto folders = PrivateFolders();
   ASSERT_EQ(folders.size(), 1u);
-  EXPECT_EQ(fs::file_size(folders[0] + "/BUF.TMP"), 28u);
+  if (symlink) {
+    EXPECT_EQ(fs::file_size(folders[0] + "/BUF.TMP"), 28u);
+  }
   EXPECT_EQ(fs::file_size(folders[0] + "/BUFN.TMP"), 24u);
   drawing::RemoveScratchFiles();
-  EXPECT_TRUE(fs::is_symlink("BUF.TMP"));
+  if (symlink) {
+    EXPECT_TRUE(fs::is_symlink("BUF.TMP"));
+  }
   EXPECT_TRUE(fs::exists("BUFN.TMP"));
   EXPECT_TRUE(PrivateFolders().empty());
 }
