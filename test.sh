@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds, and runs every test: release unit tests, the sanitizer
-# build with a random-input soak, the real-window (Xvfb) tests and, when there are fuzz
-# targets, a bounded fuzz run.
+# build with a random-input soak, the real-window (Xvfb) tests, the Windows program under
+# wine and, when there are fuzz targets, a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")"
 start=$SECONDS
@@ -27,6 +27,9 @@ python3 tests/soak.py --program build-asan/ugfview --seconds "${UGF_SOAK_SECONDS
 
 stage "real-window and printing tests (Xvfb, xdotool, private CUPS)"
 ctest --test-dir build --output-on-failure -L 'x11|cups'
+
+stage "Windows program (MinGW-w64 cross build, tests under wine)"
+tools/windows.sh test
 
 stage "reader fuzz target (libFuzzer, 60 s)"
 tools/fuzz.sh 60

@@ -1,7 +1,6 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "drawing/element_store.h"
@@ -10,18 +9,13 @@
 #include "platform/errors.h"
 #include "platform/headless.h"
 #include "platform/key_script.h"
-#include "platform/sdl_backend.h"
+#include "platform/system.h"
 
 namespace {
 
 // Paths from the command line are taken against the start directory, before anything
 // changes the current directory.
-std::string Absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  char buf[4096];
-  if (getcwd(buf, sizeof buf) == nullptr) return path;
-  return std::string(buf) + "/" + path;
-}
+std::string Absolute(const std::string& path) { return platform::AbsolutePath(path); }
 
 void WriteScreenshot(const std::string& path) {
   if (path.empty() || graphics::Screen.width <= 0) return;
@@ -32,9 +26,14 @@ void WriteScreenshot(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // UTF-8 on every system, whatever the code page of the process.
+  std::vector<std::string> args = platform::ProgramArguments(argc, argv);
+  std::vector<char*> arg_ptrs;
+  for (std::string& a : args) arg_ptrs.push_back(a.data());
+  arg_ptrs.push_back(nullptr);
   app::Options options;
   std::string error;
-  if (!app::ParseOptions(argc, argv, options, error)) {
+  if (!app::ParseOptions(static_cast<int>(args.size()), arg_ptrs.data(), options, error)) {
     std::fprintf(stderr, "ugfview: %s\n", error.c_str());
     return 2;
   }
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
   int status = 0;
   try {
     app::StartProgram();
-    graphics::SelectBackend(options.headless ? &platform::HeadlessBackend : &platform::SdlBackend);
+    graphics::SelectBackend(options.headless ? &platform::HeadlessBackend : platform::SystemWindowBackend());
     if (options.batch.empty()) {
       app::RunProgram(options);
     } else {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing.
 set -euo pipefail
-PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev libpng-dev libcairo2-dev
+PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev zlib1g-dev libpng-dev libcairo2-dev
           libcups2-dev cups libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
           x11-apps imagemagick hp2xx poppler-utils python3
-          zlib1g-dev librsvg2-bin dpkg-dev lintian desktop-file-utils shared-mime-info
+          librsvg2-bin dpkg-dev lintian desktop-file-utils shared-mime-info
           libxml2-utils libglib2.0-bin man-db)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,10 +1,5 @@
 #include "app/main_menu.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-
 #include <fstream>
 #include <string_view>
 
@@ -22,6 +17,7 @@
 #include "graphics/window.h"
 #include "platform/errors.h"
 #include "platform/output_file.h"
+#include "platform/system.h"
 #include "platform/text.h"
 #include "print/print.h"
 #include "textentry/banner.h"
@@ -48,11 +44,7 @@ std::string NameToPath(const std::string& cp866) { return platform::Cp866ToUtf8(
 namespace {
 // The selector may have changed the folder; a repaint replays the drawing from anywhere.
 std::string AbsoluteSelected() {
-  const std::string& p = dialogs::SelectedPath;
-  if (p.empty() || p[0] == '/') return p;
-  char buf[PATH_MAX];
-  if (getcwd(buf, sizeof buf) == nullptr) return p;
-  return std::string(buf) + "/" + p;
+  return platform::AbsolutePath(dialogs::SelectedPath);
 }
 }  // namespace
 
@@ -60,8 +52,7 @@ void ReadStartDirectory() {
   // Found in any letter case, as every existing file; only a regular file is read (a FIFO
   // would hold the start up).
   const std::string tek = platform::FindExisting("TEK.DAT");
-  struct stat st {};
-  if (tek.empty() || stat(tek.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  if (tek.empty() || platform::KindOf(tek) != platform::PathKind::kFile) return;
   std::ifstream f(tek, std::ios::binary);
   if (!f) return;
   std::string line1, dir;
@@ -71,16 +62,9 @@ void ReadStartDirectory() {
   // Lines 3 to 7 are not used.
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/') && dir.size() > 1) dir.pop_back();
   if (dir.empty()) return;
-  // A drive prefix is dropped and both separators are taken: "D:\DRAW" is /DRAW.
-  if (dir.size() >= 2 && dir[1] == ':' &&
-      ((dir[0] >= 'A' && dir[0] <= 'Z') || (dir[0] >= 'a' && dir[0] <= 'z')))
-    dir = dir.substr(2);
-  for (char& c : dir)
-    if (c == '\\') c = '/';
-  if (dir.empty()) return;
-  if (chdir(dir.c_str()) != 0) {
-    // Failure is ignored, as is a missing or unreadable TEK.DAT.
-  }
+  dir = platform::FolderFromDosPath(dir);
+  // Failure is ignored, as is a missing or unreadable TEK.DAT.
+  if (!dir.empty()) platform::ChangeFolder(dir);
 }
 
 void BindVariant() {

@@ -17,6 +17,7 @@
 #include "drawing/sgb_writer.h"
 #include "drawing/ugf_export.h"
 #include "print/print.h"
+#include "platform/vector_page.h"
 #include "print/vector_export.h"
 #include "platform/errors.h"
 #include "platform/output_file.h"
@@ -157,6 +158,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       }
       o.drawing = std::string(a);
     }
+  }
+  if ((o.batch == "pdf" || o.batch == "svg") && !platform::VectorPagesAvailable()) {
+    error = "--" + o.batch + " is not available in this build (it needs cairo)";
+    return false;
   }
   if (o.colour && o.batch != "pdf" && o.batch != "svg") {
     error = "--colour needs --pdf or --svg";

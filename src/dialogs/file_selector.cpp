@@ -1,11 +1,6 @@
 #include "dialogs/file_selector.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -15,6 +10,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
@@ -35,16 +31,6 @@ constexpr std::size_t kFirstLineLength = 34;
 
 // The header as last drawn, so that a message can erase it.
 std::string g_header;
-
-struct Fd {
-  int fd;
-  explicit Fd(int f) : fd(f) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd >= 0) close(fd);
-  }
-};
 
 int Columns(int mode) { return mode <= 0 ? 8 : 2; }
 int ColumnWidth(int mode) { return mode <= 0 ? 80 : graphics::GetMaxX() / 2; }
@@ -76,23 +62,16 @@ void Insert(std::string name, std::string real) {
   if (FileCount < kMaxFiles) ++FileCount;
 }
 
-std::string CurrentDirectory() {
-  std::vector<char> buf(4096);
-  while (getcwd(buf.data(), buf.size()) == nullptr) {
-    if (errno != ERANGE || buf.size() >= (1u << 20)) return {};
-    buf.resize(buf.size() * 2);
-  }
-  return platform::Cp866(buf.data());
-}
+std::string CurrentDirectory() { return platform::Cp866(platform::NativePath(platform::CurrentFolder())); }
 
 // The first line of a drawing, its title; empty when the file cannot be read.
 std::string FirstLine(const std::string& path) {
   // Not blocking on a file that became a pipe since the listing.
-  const Fd f(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat st {};
-  if (f.fd < 0 || fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  platform::SysFile f;
+  if (platform::OpenForReading(path, f, true) != 0 || !platform::IsPlainFile(f)) return {};
   char buf[kFirstLineLength];
-  const ssize_t n = read(f.fd, buf, sizeof buf);
+  int err = 0;
+  const long long n = platform::ReadSome(f, buf, sizeof buf, err);
   if (n <= 0) return {};
   std::string line(buf, static_cast<std::size_t>(n));
   line.resize(std::min(line.find_first_of("\r\n"), line.size()));
@@ -294,7 +273,7 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
       if (key == 13 && ListDirectories) {
         const int i = (row - 1) * columns + column;
         if (i < 1 || i > FileCount) break;  // an empty cell: the same folder again
-        if (chdir(FileRealNames[i - 1].c_str()) == 0) break;
+        if (platform::ChangeFolder(FileRealNames[i - 1])) break;
         ShowHeaderMessage(platform::Cp866("Нельзя войти в каталог ") + FileList[i - 1]);
         message_shown = true;
         continue;

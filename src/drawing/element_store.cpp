@@ -1,10 +1,5 @@
 #include "drawing/element_store.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -18,6 +13,8 @@
 #include "graphics/driver.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace drawing {
@@ -39,37 +36,13 @@ std::array<std::int32_t, kMemoryContours + 1> ContourFirst{};
 std::array<std::uint8_t, kMemoryContours + 1> ContourKind{};
 std::array<std::uint8_t, kMemoryContours + 1> ContourColour{};
 
-// Closes a descriptor unless released.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 // One scratch file of 4-byte records, open for the rest of the run once created.
 class ScratchFile {
  public:
   explicit constexpr ScratchFile(const char* name) : name_(name) {}
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
-  ~ScratchFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_.is_open(); }
   const std::string& path() const { return path_; }
   void Create();
   void Write(std::int64_t record, std::uint32_t value);
@@ -80,13 +53,12 @@ class ScratchFile {
  private:
   bool TryCurrentDirectory();
   void CreateInPrivateFolder();
-  void Adopt(int fd, std::string path);
+  void Adopt(platform::SysFile file, std::string path);
 
   const char* name_;
-  int fd_ = -1;
+  platform::SysFile file_;
   std::string path_;  // absolute, so a later change of directory does not matter
-  dev_t dev_ = 0;
-  ino_t ino_ = 0;
+  platform::FileId id_;
 };
 
 constinit ScratchFile PointFile("BUF.TMP");
@@ -94,45 +66,30 @@ constinit ScratchFile ContourFile("BUFN.TMP");
 // Made when the current directory cannot take a scratch file; removed with the files.
 constinit std::string PrivateFolder;
 
-std::string ErrnoText() { return std::strerror(errno); }
-
-void ScratchFile::Adopt(int fd, std::string path) {
-  struct stat st {};
-  fstat(fd, &st);
-  fd_ = fd;
+void ScratchFile::Adopt(platform::SysFile file, std::string path) {
+  platform::IdOfFile(file, id_);
+  file_ = std::move(file);
   path_ = std::move(path);
-  dev_ = st.st_dev;
-  ino_ = st.st_ino;
 }
 
 // The current directory serves unless it is not writable, the name there is not a plain
 // file of its own (a link could lead to the drawing), or another ugfview holds the file.
 bool ScratchFile::TryCurrentDirectory() {
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return false;
-  std::string path = cwd;
+  std::string path = platform::CurrentFolder();
+  if (path.empty()) return false;
   if (path.back() != '/') path += '/';
   path += name_;
-  // No O_TRUNC yet: the file may belong to another ugfview until the lock says otherwise.
-  Fd fd(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return false;
-  struct stat st {};
-  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) return false;
-  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
-  if (ftruncate(fd.get(), 0) != 0) return false;
-  Adopt(fd.release(), std::move(path));
+  platform::SysFile file;
+  if (platform::OpenScratch(path, false, file) != 0) return false;
+  if (!platform::LockExclusive(file) || !platform::TruncateToEmpty(file)) return false;
+  Adopt(std::move(file), std::move(path));
   return true;
 }
 
 void ScratchFile::CreateInPrivateFolder() {
   if (PrivateFolder.empty()) {
-    // A relative TMPDIR would move with the current directory.
-    const char* env = std::getenv("TMPDIR");
-    std::string base = env != nullptr && env[0] == '/' ? env : "/tmp";
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    std::string folder = (base == "/" ? "" : base) + "/ugfview-XXXXXX";
-    if (mkdtemp(folder.data()) == nullptr) {
-      const int err = errno;
+    std::string folder;
+    if (const int err = platform::CreateUniqueFolder(platform::TempFolder(), "ugfview-", folder)) {
       platform::RunTimeError(platform::OpenFailureCode(folder, err), folder, 0,
                              std::string("cannot create a folder for ") + name_ + ": " +
                                  std::strerror(err));
@@ -140,14 +97,13 @@ void ScratchFile::CreateInPrivateFolder() {
     PrivateFolder = std::move(folder);
   }
   std::string path = PrivateFolder + "/" + name_;
-  Fd fd(open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (fd.get() < 0) {
-    const int err = errno;
+  platform::SysFile file;
+  if (const int err = platform::OpenScratch(path, true, file)) {
     platform::RunTimeError(platform::OpenFailureCode(path, err), path, 0,
                            std::string("cannot create: ") + std::strerror(err));
   }
-  flock(fd.get(), LOCK_EX | LOCK_NB);
-  Adopt(fd.release(), std::move(path));
+  platform::LockExclusive(file);
+  Adopt(std::move(file), std::move(path));
 }
 
 void ScratchFile::Create() {
@@ -158,22 +114,19 @@ void ScratchFile::Write(std::int64_t record, std::uint32_t value) {
   const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
                                   static_cast<unsigned char>(value >> 16),
                                   static_cast<unsigned char>(value >> 24)};
-  ssize_t n;
-  do {
-    n = pwrite(fd_, bytes, 4, static_cast<off_t>(record) * 4);
-  } while (n < 0 && errno == EINTR);
+  int err = 0;
+  const long long n = platform::WriteAt(file_, bytes, 4, record * 4, err);
   if (n != 4)
     platform::RunTimeError(platform::kWriteFailed, path_, 0,
-                           "write failed" + (n < 0 ? ": " + ErrnoText() : std::string()));
+                           "write failed" + (n < 0 ? std::string(": ") + std::strerror(err) : std::string()));
 }
 
 bool ScratchFile::Read(std::int64_t record, std::uint32_t& value) {
   unsigned char bytes[4];
-  ssize_t n;
-  do {
-    n = pread(fd_, bytes, 4, static_cast<off_t>(record) * 4);
-  } while (n < 0 && errno == EINTR);
-  if (n < 0) platform::RunTimeError(platform::kReadPastEnd, path_, 0, "read failed: " + ErrnoText());
+  int err = 0;
+  const long long n = platform::ReadAt(file_, bytes, 4, record * 4, err);
+  if (n < 0)
+    platform::RunTimeError(platform::kReadPastEnd, path_, 0, std::string("read failed: ") + std::strerror(err));
   if (n != 4) return false;
   value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
           std::uint32_t{bytes[3]} << 24;
@@ -181,12 +134,11 @@ bool ScratchFile::Read(std::int64_t record, std::uint32_t& value) {
 }
 
 void ScratchFile::Remove() {
-  if (fd_ < 0) return;
+  if (!file_.is_open()) return;
   // Only while the name is still ours: another ugfview may have put its own file there.
-  struct stat st {};
-  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_) unlink(path_.c_str());
-  close(fd_);
-  fd_ = -1;
+  platform::FileId id;
+  if (platform::IdOfPath(path_, false, id) && id == id_) platform::RemoveFile(path_);
+  file_.Close();
   path_.clear();
 }
 
@@ -272,33 +224,10 @@ void WriteDump() {
   std::int32_t first = 0, last = 0;
   AppendContourLine(text, Succ(ContourCount), first, last);
 
-  const std::string name = "BUF.ZBF";
-  std::string temp = name + ".XXXXXX";
-  Fd fd(mkstemp(temp.data()));
-  if (fd.get() < 0) {
-    const int err = errno;
-    platform::RunTimeError(platform::OpenFailureCode(name, err), name, 0,
-                           std::string("cannot create: ") + std::strerror(err));
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd.get(), 0666 & ~mask);
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd.get(), text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const std::string why = n < 0 ? ErrnoText() : "nothing written";
-      unlink(temp.c_str());
-      platform::RunTimeError(platform::kWriteFailed, name, 0, "write failed: " + why);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd.release()) != 0 || rename(temp.c_str(), name.c_str()) != 0) {
-    const std::string why = ErrnoText();
-    unlink(temp.c_str());
-    platform::RunTimeError(platform::kWriteFailed, name, 0, "write failed: " + why);
-  }
+  platform::OutputFile file;
+  file.Open("BUF.ZBF", "BUF.ZBF");
+  file.Write(text);
+  file.Commit();
 }
 
 }  // namespace
@@ -321,7 +250,7 @@ void RemoveScratchFiles() {
   PointFile.Remove();
   ContourFile.Remove();
   if (!PrivateFolder.empty()) {
-    rmdir(PrivateFolder.c_str());
+    platform::RemoveFolder(PrivateFolder);
     PrivateFolder.clear();
   }
 }

@@ -1,9 +1,5 @@
 #include "drawing/ugf_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -180,33 +176,22 @@ UgfReader::~UgfReader() { Close(); }
 void UgfReader::Open(const std::string& path, const std::string& display_name) {
   Close();
   name_ = display_name;
-  // Not blocking: a FIFO must not hold the run up before it is refused below.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  int err = errno;
-  if (fd < 0 && err == ENOENT) {
+  // Not waiting: a FIFO must not hold the run up before it is refused below.
+  int err = platform::OpenForReading(path, file_, true);
+  if (err == ENOENT) {
     // Drawings made on DOS and Windows carry upper-case names.
     const std::string other = platform::FindExisting(path);
-    if (!other.empty() && other != path) {
-      fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-      if (fd < 0) err = errno;
-    }
+    if (!other.empty() && other != path) err = platform::OpenForReading(other, file_, true);
   }
-  std::string why;
-  if (fd >= 0) {
-    // Only a regular file is a drawing: a device or a FIFO could give bytes without end.
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
-      why = S_ISDIR(st.st_mode) ? "" : "not a regular file";
-      ::close(fd);
-      fd = -1;
-    }
+  // Only a regular file is a drawing: a device or a FIFO could give bytes without end.
+  if (err == 0 && !platform::IsPlainFile(file_)) {
+    file_.Close();
+    platform::RunTimeError(platform::kAccessDenied, name_, 0, "not a regular file");
   }
-  if (fd < 0) {
-    platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err), name_,
-                           0, why.empty() ? std::string("cannot open: ") + std::strerror(err) : why);
+  if (err != 0) {
+    platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err),
+                           name_, 0, std::string("cannot open: ") + std::strerror(err));
   }
-  fd_ = fd;
   const std::size_t size = block_size_ + kMaxToken + 1;
   if (buf_.size() != size) buf_.assign(size, 0);
   pos_ = end_ = 0;
@@ -216,10 +201,7 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
   SkipLine();  // the label line, whatever it holds
 }
 
-void UgfReader::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void UgfReader::Close() { file_.Close(); }
 
 bool UgfReader::Fill() {
   if (eof_) return false;
@@ -229,29 +211,26 @@ bool UgfReader::Fill() {
     pos_ = 0;
   }
   const std::size_t want = std::min(block_size_, buf_.size() - end_);
-  for (;;) {
-    const ssize_t n = ::read(fd_, buf_.data() + end_, want);
-    if (n > 0) {
-      // A DOS end-of-file byte ends the data like the end of the file.
-      const char* fresh = buf_.data() + end_;
-      if (const void* dos = std::memchr(fresh, kDosEof, static_cast<std::size_t>(n))) {
-        const auto kept = static_cast<std::size_t>(static_cast<const char*>(dos) - fresh);
-        end_ += kept;
-        eof_ = true;
-        return kept > 0;
-      }
-      end_ += static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n == 0) {
+  int err = 0;
+  const long long n = platform::ReadSome(file_, buf_.data() + end_, want, err);
+  if (n > 0) {
+    // A DOS end-of-file byte ends the data like the end of the file.
+    const char* fresh = buf_.data() + end_;
+    if (const void* dos = std::memchr(fresh, kDosEof, static_cast<std::size_t>(n))) {
+      const auto kept = static_cast<std::size_t>(static_cast<const char*>(dos) - fresh);
+      end_ += kept;
       eof_ = true;
-      return false;
+      return kept > 0;
     }
-    if (errno != EINTR) {
-      platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_,
-                             std::string("read failed: ") + std::strerror(errno));
-    }
+    end_ += static_cast<std::size_t>(n);
+    return true;
   }
+  if (n == 0) {
+    eof_ = true;
+    return false;
+  }
+  platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_,
+                         std::string("read failed: ") + std::strerror(err));
 }
 
 bool UgfReader::SkipBlanks() {
@@ -440,7 +419,7 @@ bool UgfReader::EndOfData() {
 }
 
 bool UgfReader::Next(UgfRecord& record) {
-  if (fd_ < 0) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
+  if (!file_.is_open()) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
   if (done_) return false;
   if (!SkipBlanks()) return EndOfData();
   const long line = cur_line_;

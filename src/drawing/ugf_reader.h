@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system.h"
+
 namespace drawing {
 
 struct UgfRecord {
@@ -45,7 +47,7 @@ class UgfReader {
   bool Next(UgfRecord& record);
   void Close();
   long line() const { return line_; }  // line of the last record read (1-based)
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_.is_open(); }
 
  private:
   bool Fill();                 // more bytes into the buffer; false at the end of the file
@@ -63,7 +65,7 @@ class UgfReader {
   std::int32_t ReadInteger();
   bool EndOfData();
 
-  int fd_ = -1;
+  platform::SysFile file_;
   std::string name_;
   std::vector<char> buf_;
   std::array<char, kKeptDigits + 32> long_{};

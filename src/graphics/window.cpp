@@ -7,6 +7,7 @@
 #include "graphics/driver.h"
 #include "platform/errors.h"
 #include "platform/headless.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace graphics {
@@ -59,8 +60,8 @@ constexpr std::uint8_t kRussianKeyCap[32] = {
 void KeyLog(const std::string& line) {
   if (!g_keylog_checked) {
     g_keylog_checked = true;
-    if (const char* path = std::getenv("UGFVIEW_KEYLOG"); path && *path)
-      g_keylog = std::fopen(path, "a");
+    if (const std::string path = platform::GetEnv("UGFVIEW_KEYLOG"); !path.empty())
+      g_keylog = platform::OpenStream(path, "ab");
   }
   if (g_keylog) {
     std::fputs(line.c_str(), g_keylog);

@@ -69,4 +69,7 @@ struct WindowBackend {
   std::uint64_t (*NowMs)();
 };
 
+// The backend of the system's own window: SDL2 on Linux, Win32 on Windows.
+const WindowBackend* SystemWindowBackend();
+
 }  // namespace platform

@@ -1,15 +1,11 @@
 #include "platform/files.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/system.h"
 
 namespace platform {
 namespace {
@@ -37,15 +33,6 @@ bool Glob(std::string_view m, std::string_view n) {
   }
   while (mi < m.size() && m[mi] == '*') ++mi;
   return mi == m.size();
-}
-
-std::uint32_t DosTime(std::time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  const int year = std::clamp(tm.tm_year + 1900 - 1980, 0, 127);
-  return (static_cast<std::uint32_t>(year) << 25) | (static_cast<std::uint32_t>(tm.tm_mon + 1) << 21) |
-         (static_cast<std::uint32_t>(tm.tm_mday) << 16) | (static_cast<std::uint32_t>(tm.tm_hour) << 11) |
-         (static_cast<std::uint32_t>(tm.tm_min) << 5) | static_cast<std::uint32_t>(tm.tm_sec / 2);
 }
 
 bool Next(DirEntry& entry) {
@@ -95,30 +82,26 @@ bool FindFirst(int kind, std::string_view mask, DirEntry& entry) {
     }
   }
   const bool folders = kind != 0;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (const dirent* de = readdir(d)) {
-      const std::string name = de->d_name;
-      // Hidden entries and "." are not listed; ".." is, for going up.
-      if (name.empty() || (name[0] == '.' && name != "..")) continue;
-      if (!MatchMask(pattern, name)) continue;
-      struct stat st {};
-      const std::string full = folder == "." ? name : folder + "/" + name;
-      if (stat(full.c_str(), &st) != 0) continue;
-      DirEntry e;
-      if (S_ISDIR(st.st_mode)) {
-        if (!folders) continue;
-        e.attr = kAttrDirectory;
-      } else if (S_ISREG(st.st_mode)) {
-        e.attr = kAttrArchive;
-      } else {
-        continue;
-      }
-      e.name = name;
-      SplitName(name, e.base, e.ext);
-      e.time = DosTime(st.st_mtime);
-      g_found.push_back(std::move(e));
+  std::vector<FolderEntry> entries;
+  ListFolder(folder, entries);
+  for (FolderEntry& fe : entries) {
+    const std::string& name = fe.name;
+    // Hidden entries and "." are not listed; ".." is, for going up.
+    if (name.empty() || (name[0] == '.' && name != "..")) continue;
+    if (!MatchMask(pattern, name)) continue;
+    DirEntry e;
+    if (fe.kind == PathKind::kFolder) {
+      if (!folders) continue;
+      e.attr = kAttrDirectory;
+    } else if (fe.kind == PathKind::kFile) {
+      e.attr = kAttrArchive;
+    } else {
+      continue;
     }
-    closedir(d);
+    e.name = std::move(fe.name);
+    SplitName(e.name, e.base, e.ext);
+    e.time = fe.dos_time;
+    g_found.push_back(std::move(e));
   }
   std::sort(g_found.begin(), g_found.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
@@ -128,34 +111,34 @@ bool FindFirst(int kind, std::string_view mask, DirEntry& entry) {
 bool FindNext(DirEntry& entry) { return Next(entry); }
 
 std::string FindExisting(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0) return path;
+  const bool exists = KindOf(path) != PathKind::kNone;
   const auto slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return {};
+  if (name.empty()) return exists ? path : std::string();
   std::string best;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (const dirent* de = readdir(d)) {
-      const std::string_view cand = de->d_name;
-      if (cand.size() != name.size()) continue;
-      bool same = true;
-      for (std::size_t i = 0; i < cand.size() && same; ++i) same = Lower(cand[i]) == Lower(name[i]);
-      if (same && (best.empty() || cand < best)) best = std::string(cand);
-    }
-    closedir(d);
+  std::vector<FolderEntry> entries;
+  ListFolder(folder, entries);
+  for (const FolderEntry& fe : entries) {
+    const std::string_view cand = fe.name;
+    // The exact name first; where letter case makes no difference (Windows) the name of the
+    // file that exists is its name on disk.
+    if (exists && cand == name) return path;
+    if (cand.size() != name.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < cand.size() && same; ++i) same = Lower(cand[i]) == Lower(name[i]);
+    if (same && (best.empty() || cand < best)) best = std::string(cand);
   }
-  if (best.empty()) return {};
+  if (best.empty()) return exists ? path : std::string();
   return slash == std::string::npos ? best : path.substr(0, slash + 1) + best;
 }
 
 int OpenFailureCode(const std::string& path, int err) {
   if (err == ENOENT) {
     const auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0) {
-      struct stat st {};
-      if (stat(path.substr(0, slash).c_str(), &st) != 0) return kPathNotFound;
-    }
+    // A folder on the way that is missing or a file.
+    if (slash != std::string::npos && slash > 0 && KindOf(path.substr(0, slash)) != PathKind::kFolder)
+      return kPathNotFound;
     return kFileNotFound;
   }
   return OpenErrorCode(err);

@@ -1,12 +1,5 @@
 #include "platform/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/errors.h"
@@ -15,9 +8,9 @@
 namespace platform {
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(temp_.c_str());
+  if (file_.is_open()) {
+    file_.Close();
+    RemoveFile(temp_);
   }
 }
 
@@ -27,52 +20,37 @@ void OutputFile::Open(const std::string& path, const std::string& display) {
   const auto slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  temp_ = folder + "." + base + ".XXXXXX";
-  fd_ = ::mkstemp(temp_.data());
-  if (fd_ < 0) {
-    const int err = errno;
+  if (const int err = CreateUniqueFile(folder + "." + base + ".", "", file_, temp_))
     RunTimeError(OpenFailureCode(path, err), display_, 0, std::string("cannot create: ") + std::strerror(err));
-  }
-  // mkstemp gives 0600; an output file gets the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
   buf_.reserve(1 << 16);
 }
 
 void OutputFile::Flush() {
-  std::size_t done = 0;
-  while (done < buf_.size()) {
-    const ssize_t n = ::write(fd_, buf_.data() + done, buf_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) RunTimeError(kWriteFailed, display_, 0, std::string("write failed: ") + std::strerror(errno));
-    done += static_cast<std::size_t>(n);
-  }
+  if (const int err = WriteAll(file_, buf_.data(), buf_.size()))
+    RunTimeError(kWriteFailed, display_, 0, std::string("write failed: ") + std::strerror(err));
   buf_.clear();
 }
 
 void OutputFile::Write(std::string_view bytes) {
-  if (fd_ < 0) RunTimeError(kFileNotOpen, display_, 0, "file not open");
+  if (!file_.is_open()) RunTimeError(kFileNotOpen, display_, 0, "file not open");
   buf_.append(bytes);
   if (buf_.size() >= (1 << 16)) Flush();
 }
 
 void OutputFile::Commit() {
-  if (fd_ < 0) RunTimeError(kFileNotOpen, display_, 0, "file not open");
+  if (!file_.is_open()) RunTimeError(kFileNotOpen, display_, 0, "file not open");
   Flush();
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp_.c_str());
+  int err = file_.Close();
+  if (err == 0) err = RenameOver(temp_, path_);
+  if (err != 0) {
+    RemoveFile(temp_);
     RunTimeError(kWriteFailed, display_, 0, std::string("cannot write: ") + std::strerror(err));
   }
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  FileId ia, ib;
+  return IdOfPath(a, true, ia) && IdOfPath(b, true, ib) && ia == ib;
 }
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system.h"
+
 namespace platform {
 
 class OutputFile {
@@ -20,18 +22,18 @@ class OutputFile {
   void Write(std::string_view bytes);
   // Flushes, closes and renames the temporary file over the target.
   void Commit();
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_.is_open(); }
 
  private:
   void Flush();
-  int fd_ = -1;
+  SysFile file_;
   std::string path_;
   std::string temp_;
   std::string display_;
   std::string buf_;
 };
 
-// True when both paths name the same existing file (device and inode).
+// True when both paths name the same existing file (the system's file identity).
 bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/rounding.h"
+#include "platform/segment_clip.h"
 
 namespace platform {
 
@@ -32,7 +33,7 @@ struct Job {
   std::string temp_path;
   std::unique_ptr<cairo_surface_t, CairoDeleter> surface;
   std::unique_ptr<cairo_t, CairoDeleter> cr;
-  double box_x1 = 0, box_y1 = 0, box_x2 = 0, box_y2 = 0;  // segments are cut to this
+  ClipBox box;  // segments are cut to this
   bool empty_clip = false;
   int cur_x = 0, cur_y = 0;          // the pen's position in dots
   bool path_at_cur = false;          // the cairo path ends at (cur_x, cur_y)
@@ -73,34 +74,6 @@ void Stroke(Job& j) {
   j.path_at_cur = false;
 }
 
-// Liang-Barsky: cuts the segment to the box; false when nothing of it is inside.
-bool ClipSegment(const Job& j, double& x0, double& y0, double& x1, double& y1) {
-  double t0 = 0, t1 = 1;
-  const double dx = x1 - x0, dy = y1 - y0;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {x0 - j.box_x1, j.box_x2 - x0, y0 - j.box_y1, j.box_y2 - y0};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-    } else {
-      const double r = q[i] / p[i];
-      if (p[i] < 0) {
-        if (r > t1) return false;
-        t0 = std::max(t0, r);
-      } else {
-        if (r < t0) return false;
-        t1 = std::min(t1, r);
-      }
-    }
-  }
-  const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
-  x1 = x0 + t1 * dx;
-  y1 = y0 + t1 * dy;
-  x0 = ax;
-  y0 = ay;
-  return true;
-}
-
 }  // namespace
 
 void PrinterStartUp() {
@@ -119,6 +92,9 @@ void PrinterStartUp() {
 
 const std::string& PrintFolder() { return g_folder; }
 const std::string& PrintError() { return g_error; }
+const char* NoDefaultPrinterText() {
+  return "no default CUPS destination (set UGFVIEW_PRINT_DIR to print to PDF files)";
+}
 bool PrintJobOpen() { return g_job != nullptr; }
 
 PrinterInfo FindDefaultPrinter() {
@@ -129,6 +105,7 @@ PrinterInfo FindDefaultPrinter() {
     if (stat(g_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return info;
     info.kind = PrinterKind::kFolder;
     info.name = g_folder;
+    info.driver = "PDF folder";
     info.dpi_x = info.dpi_y = kFolderDpi;
     info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
     info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
@@ -180,10 +157,7 @@ bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
   // Cut segments a little beyond the clip, so cairo's fixed-point range is never exceeded
   // and the pieces of other sheets never reach the file.
-  job->box_x1 = -4;
-  job->box_y1 = -4;
-  job->box_x2 = w + 4.0;
-  job->box_y2 = h + 4.0;
+  job->box = {-4, -4, w + 4.0, h + 4.0};
   g_job = std::move(job);
   return true;
 }
@@ -204,7 +178,7 @@ void PrintLineTo(int x, int y) {
   j.cur_x = x;
   j.cur_y = y;
   j.path_at_cur = false;
-  if (j.empty_clip || !ClipSegment(j, x0, y0, x1, y1)) return;
+  if (j.empty_clip || !ClipSegment(j.box, x0, y0, x1, y1)) return;
   cairo_t* cr = j.cr.get();
   // A polyline stays one sub-path while its points are inside the box.
   if (!continues || x0 != old_x || y0 != old_y) cairo_move_to(cr, x0, y0);

@@ -1,6 +1,8 @@
 // Printer backends: the default printer and its capabilities, one-page jobs drawn with a
-// one-dot black pen. Every job is a PDF drawn with cairo; the CUPS backend sends it to the
-// default destination, the folder backend (UGFVIEW_PRINT_DIR) keeps it as job-NNNN.pdf.
+// one-dot black pen. On Linux every job is a PDF drawn with cairo; the CUPS backend sends it to
+// the default destination, the folder backend (UGFVIEW_PRINT_DIR) keeps it as job-NNNN.pdf.
+// On Windows the jobs are drawn with GDI on the default printer, or into enhanced metafiles
+// job-NNNN.emf in the folder.
 #pragma once
 #include <string>
 #include <string_view>
@@ -9,11 +11,13 @@
 
 namespace platform {
 
-enum class PrinterKind { kNone, kFolder, kCups };
+enum class PrinterKind { kNone, kFolder, kCups, kGdi };
 
 struct PrinterInfo {
   PrinterKind kind = PrinterKind::kNone;
-  std::string name;  // the CUPS destination, or the folder
+  std::string name;    // the device: the CUPS destination, the Windows printer, or the folder
+  std::string driver;  // what drives it ("CUPS", "PDF folder", the Windows driver)
+  std::string port;    // the Windows port; empty elsewhere
   int width_dots = 0, height_dots = 0;  // the printable area
   int dpi_x = 0, dpi_y = 0;
   // The PDF page, and where dot (0, 0) sits on it, in points.
@@ -31,6 +35,8 @@ inline constexpr double kFolderLengthMm = 278.1;
 // Takes UGFVIEW_PRINT_DIR (made absolute against the current directory) and drops any job.
 void PrinterStartUp();
 const std::string& PrintFolder();
+// Why there is no printer when no folder is set, and what to do about it.
+const char* NoDefaultPrinterText();
 
 // The default printer: the folder when UGFVIEW_PRINT_DIR names one, else the default CUPS
 // destination; kind kNone when there is none.

@@ -79,6 +79,7 @@ bool CupsDefaultPrinter(PrinterInfo& info) {
   info = PrinterInfo{};
   info.kind = PrinterKind::kCups;
   info.name = dest->name;
+  info.driver = "CUPS";
   for (int i = 0; i < dest->num_options; ++i)
     info.options.emplace_back(dest->options[i].name, dest->options[i].value);
 

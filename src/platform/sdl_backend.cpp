@@ -358,4 +358,6 @@ std::uint64_t NowMs() { return SDL_GetTicks64(); }
 const WindowBackend SdlBackend = {"sdl",   Open,         Close,       Poll,    WaitInput, Present,
                                   ClientOrigin, WarpPointer, ShowPointer, AskQuit, Sleep,     NowMs};
 
+const WindowBackend* SystemWindowBackend() { return &SdlBackend; }
+
 }  // namespace platform

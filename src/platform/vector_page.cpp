@@ -12,6 +12,8 @@
 
 namespace platform {
 
+bool VectorPagesAvailable() { return true; }
+
 namespace {
 
 // Segments per stroke: a drawing may have millions, cairo should not hold them all.

@@ -11,6 +11,9 @@ enum class PageFormat { kPdf, kSvg };
 // A page side larger than this (PDF's limit of 14400 points, 200 inches) is not made.
 inline constexpr double kMaxPageSideMm = 14400.0 * 25.4 / 72.0;
 
+// False where the build has no cairo (Windows): the calls below then end the run.
+bool VectorPagesAvailable();
+
 // Starts the page, white, with a black pen `line_mm` wide, round at its ends and corners.
 // A file that cannot be created ends the run with the run-time error report naming `display`.
 void BeginVectorPage(PageFormat format, const std::string& path, const std::string& display,

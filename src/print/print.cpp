@@ -49,10 +49,8 @@ std::int32_t SheetsFor(float extent, float scale, float sheet) {
 
 void ReadSettings(const platform::PrinterInfo& p) {
   PrinterDevice = p.name;
-  PrinterDriver = p.kind == platform::PrinterKind::kCups ? "CUPS"
-                  : p.kind == platform::PrinterKind::kFolder ? "PDF folder"
-                                                             : "";
-  PrinterPort.clear();
+  PrinterDriver = p.driver;
+  PrinterPort = p.port;
   PrintableWidthDots = p.kind == platform::PrinterKind::kNone ? 0 : p.width_dots;
   PrintableHeightDots = p.kind == platform::PrinterKind::kNone ? 0 : p.height_dots;
   PrinterDpiX = std::max(p.kind == platform::PrinterKind::kNone ? 0 : p.dpi_x, 1);
@@ -335,7 +333,7 @@ int PrintBatch(float scale) {
       std::fprintf(stderr, "ugfview: no printer: UGFVIEW_PRINT_DIR %s is not a folder\n",
                    platform::PrintFolder().c_str());
     else
-      std::fprintf(stderr, "ugfview: no printer: no default CUPS destination (set UGFVIEW_PRINT_DIR to print to PDF files)\n");
+      std::fprintf(stderr, "ugfview: no printer: %s\n", platform::NoDefaultPrinterText());
     return 1;
   }
   LimitSheets(MmPerDotX * static_cast<float>(PrintableWidthDots), MmPerDotY * static_cast<float>(PrintableHeightDots));

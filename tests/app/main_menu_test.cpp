@@ -2,8 +2,6 @@
 // selector, the variant, turning, the output items and the batch conversions; in process
 // where the state tells more, as whole runs of build/ugfview where the files do.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include "drawing/replay.h"
 #include "graphics/driver.h"
 #include "platform/errors.h"
+#include "platform/system.h"
 #include "platform/text.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
@@ -37,14 +36,11 @@ std::string Title(const std::string& name) {
   return platform::Cp866("     М И Р Т А В Е Л  Файл ") + name + ".UGF";
 }
 
-std::string Cwd() {
-  char buf[4096];
-  return getcwd(buf, sizeof buf) ? buf : "";
-}
+std::string Cwd() { return testing_support::CurrentDir(); }
 
 bool Exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
+  platform::FileId id;
+  return platform::IdOfPath(path, false, id);
 }
 
 // The names in a folder.
@@ -77,7 +73,8 @@ class MainMenuTest : public testing_support::ProgramTest {
     }
   }
   void Copy(const std::string& sample, const std::string& to) {
-    fs::copy_file(kSamples + sample, dir() + "/" + to, fs::copy_options::overwrite_existing);
+    fs::copy_file(testing_support::U8(kSamples + sample), testing_support::U8(dir() + "/" + to),
+                  fs::copy_options::overwrite_existing);
   }
 };
 
@@ -114,7 +111,11 @@ TEST_F(MainMenuTest, TekDatNamesTheFolderTheSelectorLists) {
   fs::create_directory(dir() + "/other");
   Copy("PLAN.UGF", "DRAW/PLAN.UGF");
   Copy("POINTS.UGF", "other/POINTS.UGF");
+#ifdef _WIN32
+  std::string windows = dir() + "\\DRAW\\";  // the drive is dir()'s own
+#else
   std::string windows = "C:" + dir() + "\\DRAW\\";
+#endif
   std::replace(windows.begin(), windows.end(), '/', '\\');
   struct Case {
     std::string line2;  // empty with `write` false: no TEK.DAT at all
@@ -129,15 +130,15 @@ TEST_F(MainMenuTest, TekDatNamesTheFolderTheSelectorLists) {
       {"", false, "PART", dir()},
   };
   for (const auto& c : cases) {
-    ASSERT_EQ(chdir(dir().c_str()), 0);
+    ASSERT_TRUE(testing_support::ChangeDir(dir()));
     std::remove("TEK.DAT");
-    if (c.write) std::ofstream("TEK.DAT") << "work\n" << c.line2 << "\na\nb\nc\nd\n1 2 3 4 5\n";
+    if (c.write) std::ofstream("TEK.DAT", std::ios::binary) << "work\n" << c.line2 << "\na\nb\nc\nd\n1 2 3 4 5\n";
     EXPECT_EQ(RunMain("", "\\r\\e"), 0) << c.line2;
     EXPECT_EQ(dialogs::MenuItems[0].name, Title(c.expect_name)) << c.line2;
     EXPECT_EQ(Cwd(), c.expect_dir) << c.line2;
   }
   // A TEK.DAT that cannot be read is ignored.
-  ASSERT_EQ(chdir(dir().c_str()), 0);
+  ASSERT_TRUE(testing_support::ChangeDir(dir()));
   std::remove("TEK.DAT");
   fs::create_directory("TEK.DAT");
   EXPECT_EQ(RunMain("", "\\r\\e"), 0);
@@ -169,18 +170,22 @@ TEST_F(MainMenuTest, CancelledSelectorOfItemOneKeepsTheDrawingWithAnEmptyName) {
 }
 
 TEST_F(MainMenuTest, TheDrawingItselfIsNeverTheUgfTarget) {
-  // The drawing is a lower-case file the selector shows upper-cased, with a link to it.
+  // The drawing is a lower-case file the selector shows upper-cased, with a link to it where
+  // links can be made.
   Copy("PART.UGF", "part.ugf");
-  ASSERT_EQ(symlink("part.ugf", (dir() + "/LINK.UGF").c_str()), 0);
+  const bool link = testing_support::MakeSymlink("part.ugf", dir() + "/LINK.UGF");
   const std::string before = ReadFile(dir() + "/part.ugf");
+  std::set<std::string> files = {"part.ugf", "m.png"};
+  if (link) files.insert("LINK.UGF");
   for (const std::string name : {"PART", "part", "Part", "LINK"}) {
-    ASSERT_EQ(chdir(dir().c_str()), 0);
-    // Entry 2 is PART (LINK sorts first); the keys after the message would write the export
+    if (name == "LINK" && !link) continue;
+    ASSERT_TRUE(testing_support::ChangeDir(dir()));
+    // PART is entry 2 when LINK sorts first; the keys after the message would write the export
     // if the name got through.
-    EXPECT_EQ(RunMain("", "{Right}\\r2" + name + "\\r{shot m.png}\\r\\r\\r\\r"), 0) << name;
+    EXPECT_EQ(RunMain("", std::string(link ? "{Right}" : "") + "\\r2" + name + "\\r{shot m.png}\\r\\r\\r\\r"), 0) << name;
     EXPECT_EQ(dialogs::MenuItems[0].name, Title("PART"));
     EXPECT_EQ(ReadFile(dir() + "/part.ugf"), before) << name;
-    EXPECT_EQ(Listing(dir()), (std::set<std::string>{"part.ugf", "LINK.UGF", "m.png"})) << name;
+    EXPECT_EQ(Listing(dir()), files) << name;
     const Picture shot = Png(dir() + "/m.png");
     dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
     ASSERT_EQ(shot.w, graphics::Screen.width);

@@ -185,7 +185,7 @@ TEST_F(UgfExportTest, ExportWritesTheLayoutAndEscInTheDialogWritesNothing) {
   EXPECT_EQ(drawing::ExportUgf(dir() + "/C.UGF", "C.UGF"), drawing::ExportResult::kCancelled);
   EXPECT_EQ(drawing::ExportUgf(dir() + "/A.UGF", "A.UGF"), drawing::ExportResult::kSameFile);
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir())) names.push_back(e.path().filename());
+  for (const auto& e : std::filesystem::directory_iterator(dir())) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"A.UGF", "B.UGF"}));
 }

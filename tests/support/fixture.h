@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,19 @@ RunResult RunUgfview(const std::vector<std::string>& args, const std::string& cw
 bool ReadPng(const std::string& path, std::vector<std::uint32_t>& pixels, int& width, int& height);
 
 std::string ReadFile(const std::string& path);
+
+// A UTF-8 name as a path (on Windows a plain string would be read in the ANSI code page).
+inline std::filesystem::path U8(const std::string& s) { return std::u8string(s.begin(), s.end()); }
+
+// What the tests ask of the system, the same on every system (through platform/ where the
+// program has it).
+std::string CurrentDir();
+bool ChangeDir(const std::string& path);
+// The variable the system's temporary folder comes from (TMPDIR; TMP on Windows).
+void SetTempDirVar(const std::string& value);
+// Puts back what was there before the first SetTempDirVar of the test.
+void RestoreTempDirVar();
+// False where making a link needs rights a test does not have (Windows).
+bool MakeSymlink(const std::string& target, const std::string& link);
 
 }  // namespace testing_support
