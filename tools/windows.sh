@@ -76,7 +76,8 @@ wine_env() {
 # away), and wine's own services started here: started by a test, they would keep its output
 # pipe open and ctest would wait for them.
 wine_start() {
-  wineserver -p
+  # Fails when a server of this prefix already runs, which serves as well.
+  wineserver -p 2>/dev/null || true
   timeout 60 wine cmd /c exit >/dev/null 2>&1 || true
 }
 
@@ -100,7 +101,7 @@ run_tests() {
   # No warm-up here: it would set up the desktop without a display again. The window test
   # keeps no ctest pipe in its wine processes.
   wine_stop
-  wineserver -p
+  wineserver -p 2>/dev/null || true
   ctest --test-dir "$build" --output-on-failure -L x11 || status=$?
   wine_stop
   # The release zip unpacks and its program runs.
@@ -122,7 +123,7 @@ run_tests() {
   return "$status"
 }
 
-version() { sed -n 's/.*std::puts("ugfview \([0-9.]*\)").*/\1/p' "$root/src/main.cpp"; }
+version() { sed -n 's/^project(ugfview VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt"; }
 
 make_zip() {
   [[ -f $build/ugfview.exe ]] || build

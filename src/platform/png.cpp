@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/system.h"
+
 namespace platform {
 
 namespace {
@@ -183,7 +185,7 @@ bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, i
               PngForm form) {
   std::string bytes;
   if (!EncodePng(pixels, width, height, bytes, form)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenStream(path, "wb"), std::fclose);
   if (!f) return false;
   if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
   return std::fclose(f.release()) == 0;

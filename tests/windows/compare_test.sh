@@ -76,12 +76,13 @@ printf 'work\nDRAW\\\n' >"$tmp/d/TEK.DAT"
 cd "$tmp/d" || fail "cd"
 lnx --keys '\r{shot sel-l.png}3\r\e' --size 640x480
 [[ $st == 0 ]] || fail "Linux TEK.DAT DRAW\\: $st $err"
-same_png "$tmp/d/DRAW/sel.png" "$tmp/d/DRAW/sel-l.png" || fail "TEK.DAT: the chosen drawing shows otherwise"
+# {shot FILE} is a path of the start folder, as --screenshot is.
+same_png "$tmp/start/sel.png" "$tmp/d/sel-l.png" || fail "TEK.DAT: the chosen drawing shows otherwise"
 cmp -s "$tmp/d/DRAW/PLAN.SGB" "$tmp/l/PLAN.SGB" || fail "TEK.DAT: PLAN.SGB differs"
 rm -f "$tmp/d/DRAW/PLAN.SGB"
 win --keys '\r{shot rel.png}3\r\e' --size 640x480  # the relative folder, in the Windows program
 [[ $st == 0 && -f $tmp/d/DRAW/PLAN.SGB ]] || fail "TEK.DAT DRAW\\ (relative): $st $err"
-same_png "$tmp/d/DRAW/rel.png" "$tmp/d/DRAW/sel-l.png" || fail "TEK.DAT relative: the chosen drawing shows otherwise"
+same_png "$tmp/d/rel.png" "$tmp/d/sel-l.png" || fail "TEK.DAT relative: the chosen drawing shows otherwise"
 echo "drive form, TEK.DAT with D:\\DRAW\\ and DRAW\\: same as Linux"
 
 # Scratch files in a folder nobody may write to: a private temporary folder instead, removed
