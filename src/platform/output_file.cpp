@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 
 namespace platform {
 
@@ -31,16 +33,18 @@ void OutputFile::Open(const std::string& path, const std::string& display) {
   fd_ = ::mkstemp(temp_.data());
   if (fd_ < 0) {
     const int err = errno;
-    RunTimeError(OpenFailureCode(path, err), display_, 0, std::string("cannot create: ") + std::strerror(err));
+    RunTimeError(OpenFailureCode(path, err), display_, 0, "cannot create: " + FailureReason(path, display_, err));
   }
   // mkstemp gives 0600; an output file gets the usual permissions.
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd_, 0666 & ~mask);
   buf_.reserve(1 << 16);
+  lines_ = 0;
 }
 
 void OutputFile::Flush() {
+  lines_ += std::count(buf_.begin(), buf_.end(), '\n');
   std::size_t done = 0;
   while (done < buf_.size()) {
     const ssize_t n = ::write(fd_, buf_.data() + done, buf_.size() - done);
@@ -57,7 +61,7 @@ void OutputFile::Write(std::string_view bytes) {
   if (buf_.size() >= (1 << 16)) Flush();
 }
 
-void OutputFile::Commit() {
+std::int64_t OutputFile::Commit() {
   if (fd_ < 0) RunTimeError(kFileNotOpen, display_, 0, "file not open");
   Flush();
   const int fd = fd_;
@@ -67,6 +71,7 @@ void OutputFile::Commit() {
     ::unlink(temp_.c_str());
     RunTimeError(kWriteFailed, display_, 0, std::string("cannot write: ") + std::strerror(err));
   }
+  return lines_;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
