@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", failure.ReportLine().c_str());
     std::fprintf(stderr, "%s\n", failure.DetailLine().c_str());
     status = failure.code();
+    // A user who started it from a desktop sees no terminal: the window shows the report.
+    if (options.batch.empty()) app::ShowRunTimeError(failure);
   } catch (const platform::NoWindow& no) {
     drawing::RemoveScratchFiles();
     std::fprintf(stderr,

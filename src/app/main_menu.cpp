@@ -8,6 +8,7 @@
 #include "dialogs/file_selector.h"
 #include "dialogs/menu_panel.h"
 #include "dialogs/number_field.h"
+#include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/hpgl_writer.h"
 #include "drawing/replay.h"
@@ -16,6 +17,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
+#include "platform/folders.h"
 #include "platform/output_file.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -91,6 +93,7 @@ void ShowTitle() {
 namespace {
 // The title screen as a repaint draws it, with the text rows of the dialogue that is up.
 void RepaintTitle() {
+  dialogs::ComputeTextMetrics();
   ShowTitle();
   view::MenuRedrawProc();
 }
@@ -133,6 +136,13 @@ bool RefuseDrawingItself(const std::string& path) {
   return false;
 }
 
+// The panel's note after an output: the file (CP866) and its lines.
+void NoteWritten(const std::string& name, std::int64_t lines) {
+  const std::string n = std::to_string(lines);
+  dialogs::SetMenuNote(platform::Cp866(" Записан файл ") + name + platform::Cp866(", строк: ") + n +
+                       ";Written " + name + ", lines: " + n);
+}
+
 }  // namespace
 
 void OutputItem(std::uint8_t item) {
@@ -154,8 +164,11 @@ void OutputItem(std::uint8_t item) {
       // The answer is taken and the output stays the new variant.
       int answer = 1, result = 0;
       dialogs::EditInteger(platform::Cp866(" 1 - Вывод в новом формате, 0 - В старом формате : "), answer, result);
-      const drawing::ExportResult done = drawing::ExportUgf(path, TargetName + ".UGF");
-      if (done == drawing::ExportResult::kSameFile) {
+      std::int64_t lines = 0;
+      const drawing::ExportResult done = drawing::ExportUgf(path, path, &lines);
+      if (done == drawing::ExportResult::kWritten) {
+        NoteWritten(TargetName + ".UGF", lines);
+      } else if (done == drawing::ExportResult::kSameFile) {
         dialogs::ShowMessage(0, platform::Cp866(" Задайте другое имя файла"));
         WaitKey();
       } else if (done == drawing::ExportResult::kCancelled) {
@@ -170,7 +183,7 @@ void OutputItem(std::uint8_t item) {
       if (Cancelled(TargetName)) break;
       const std::string path = NameToPath(TargetName) + ".SGB";
       if (RefuseDrawingItself(path)) break;
-      drawing::WriteSgb(drawing::SourceFile, path);
+      NoteWritten(TargetName + ".SGB", drawing::WriteSgb(drawing::SourceFile, path, path));
       break;
     }
     case '4':
@@ -186,13 +199,11 @@ void OutputItem(std::uint8_t item) {
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
-      if (!(scale > 0.0f && scale <= drawing::kMaxPlotScale)) {
-        dialogs::ShowMessage(0, platform::Cp866(" Масштаб вне пределов 0..1000000, вывод отменён;"
-                                                "Scale outside 0..1000000, nothing written"));
-        WaitKey();
+      if (dialogs::RefuseUnlessPositive(scale, drawing::kMaxPlotScale,
+                                        platform::Cp866(" Масштаб вне пределов 0..1000000, вывод отменён;"
+                                                        "Scale outside 0..1000000, nothing written")))
         break;
-      }
-      drawing::WritePlt(drawing::SourceFile, path, scale);
+      NoteWritten(TargetName + ".PLT", drawing::WritePlt(drawing::SourceFile, path, scale, path));
       break;
     }
     case '6': {
@@ -227,6 +238,7 @@ void MainMenu(std::uint8_t& key) {
         drawing::SourceName = name;
         if (name.empty()) return;
         drawing::SourceFile = AbsoluteSelected();
+        drawing::SourceShown = dialogs::SelectedPath;
         DetectVariant();
         graphics::PaintHook = view::RepaintAll;
         view::FitAllAndRedraw();
@@ -258,8 +270,9 @@ void MainMenu(std::uint8_t& key) {
   }
 }
 
-void RunMainProgram(const std::string& given) {
-  ArgCount = given.empty() ? 0 : 1;
+void RunMainProgram(const std::string& given, const std::string& shown) {
+  const bool folder = platform::IsFolder(given);
+  ArgCount = given.empty() || folder ? 0 : 1;
   dialogs::SelectorExtension = ".UGF";
   if (ArgCount > 0) drawing::SourceName = platform::Cp866(BaseNameOf(given));
   view::InitView();
@@ -267,15 +280,24 @@ void RunMainProgram(const std::string& given) {
   ShowTitle();
   if (ArgCount > 0) {
     drawing::SourceFile = ResolveDrawing(given);
+    drawing::SourceShown = ShownDrawingName(shown.empty() ? given : shown, drawing::SourceFile);
     // The name of the file found, in the case it has on disk.
     drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   } else {
-    ReadStartDirectory();
+    // A folder on the command line is where the selector starts, instead of TEK.DAT's.
+    std::string reason;
+    if (!folder) {
+      ReadStartDirectory();
+    } else if (!platform::ChangeFolder(given, reason)) {
+      platform::RunTimeError(platform::kAccessDenied, shown.empty() ? given : shown, 0,
+                             "cannot open the folder: " + reason);
+    }
     std::string name;
     dialogs::SelectFile(1, "*.UGF", name);
     drawing::SourceName = name;
     if (name.empty()) graphics::CloseGraphics();
     drawing::SourceFile = AbsoluteSelected();
+    drawing::SourceShown = dialogs::SelectedPath;
   }
   DetectVariant();
   ShowDrawing();

@@ -28,7 +28,9 @@ void OutputItem(std::uint8_t item);
 // A CP866 name typed by the user as a file path (UTF-8).
 std::string NameToPath(const std::string& cp866);
 
-// The whole interactive run after the graphics are opened; ends the program.
-[[noreturn]] void RunMainProgram(const std::string& drawing);
+// The whole interactive run after the graphics are opened; ends the program. `drawing` is a
+// drawing, a folder (its drawings in the file selector) or empty (TEK.DAT's folder);
+// `shown` is how messages name it (empty: as `drawing`).
+[[noreturn]] void RunMainProgram(const std::string& drawing, const std::string& shown = {});
 
 }  // namespace app

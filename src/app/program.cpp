@@ -30,6 +30,7 @@
 #include "view/view_commands.h"
 #include "drawing/replay.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/cursor.h"
@@ -66,14 +67,16 @@ constexpr const char* kOnlyOneBatch = "only one of --plt, --sgb, --ugf, --pdf, -
 }  // namespace
 
 std::string UsageText() {
-  return "usage: ugfview [options] [DRAWING]\n"
+  return "usage: ugfview [options] [DRAWING | FOLDER]\n"
          "  --headless          no window system (implied by --keys and --size)\n"
          "  --size WxH          client size for the headless backend (320..8192 each; default "
          "1024x768)\n"
          "  --keys SCRIPT       input for the headless backend\n"
          "  --screenshot FILE   write the framebuffer as PNG when the run ends\n"
          "  --plt FILE | --sgb FILE | --ugf FILE | --print\n"
-         "                      convert or print DRAWING without the menu\n"
+         "                      convert or print DRAWING without the menu; with a folder\n"
+         "                      (FOLDER/) each of several DRAWINGs (or folders of them)\n"
+         "                      goes there as FOLDER/NAME.PLT, .SGB, .UGF, .pdf, .svg, .png\n"
          "  --pdf FILE | --svg FILE\n"
          "                      DRAWING as one vector page, as printed, 10 mm around it\n"
          "  --png FILE          DRAWING alone as a picture in its screen colours; --size WxH\n"
@@ -152,12 +155,22 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       error = "unknown option " + std::string(a);
       return false;
     } else {
-      if (!o.drawing.empty()) {
-        error = "more than one drawing given: " + o.drawing + ", " + std::string(a);
-        return false;
-      }
-      o.drawing = std::string(a);
+      o.drawings.emplace_back(a);
     }
+  }
+  if (!o.drawings.empty()) o.drawing = o.drawings.front();
+  o.output_given = o.output;
+  o.output_folder = !o.output.empty() && (o.output.back() == '/' || platform::IsFolder(o.output));
+  if (o.drawings.size() > 1 && !o.output_folder) {
+    error = o.batch.empty() || o.batch == "print"
+                ? "more than one drawing given: " + o.drawings[0] + ", " + o.drawings[1]
+                : "several drawings need an output folder (an existing one, or a name ending in /)";
+    return false;
+  }
+  if (!o.batch.empty() && !o.output_folder && !o.drawings.empty() && platform::IsFolder(o.drawings[0])) {
+    error = o.drawings[0] + (o.batch == "print" ? " is a folder: --print takes one drawing"
+                                                : " is a folder: its drawings need an output folder (a name ending in /)");
+    return false;
   }
   if ((o.batch == "pdf" || o.batch == "svg") && !platform::VectorPagesAvailable()) {
     error = "--" + o.batch + " is not available in this build (it needs cairo)";
@@ -235,6 +248,7 @@ std::string BaseNameOf(const std::string& path) {
 void OpenDrawing(const std::string& given) {
   const std::string path = ResolveDrawing(given);
   drawing::SourceFile = path;
+  drawing::SourceShown = ShownDrawingName(given, path);
   drawing::SourceName = platform::Cp866(BaseNameOf(path));
   DetectVariant();
   ShowDrawing();
@@ -248,39 +262,46 @@ void RunProgram(const Options& options) {
     RunTestCard();
   }
   graphics::InitGraphics();
-  RunMainProgram(options.drawing);
+  RunMainProgram(options.drawing, options.drawings.empty() ? options.drawing : options.drawings[0]);
 }
 
-void RunBatch(const Options& options) {
+std::string ShownDrawingName(const std::string& given, const std::string& path) {
+  if (path == given) return given;
+  const auto slash = given.rfind('/');
+  const auto found = path.rfind('/');
+  return (slash == std::string::npos ? "" : given.substr(0, slash + 1)) +
+         (found == std::string::npos ? path : path.substr(found + 1));
+}
+
+int ConvertDrawing(const Options& options, const std::string& drawing, const std::string& shown,
+                   const std::string& output, const std::string& output_shown) {
   graphics::InitGraphics();
-  drawing::SourceFile = ResolveDrawing(options.drawing);
+  drawing::SourceFile = ResolveDrawing(drawing);
+  drawing::SourceShown = ShownDrawingName(shown, drawing::SourceFile);
   drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   drawing::RotateFlag = options.rotate ? 1 : 0;
   DetectVariant();
   // The picture is made at its own size; every other run works on the fitted view.
   if (options.batch != "png") ShowDrawing();
-  const std::string display = options.output.substr(options.output.rfind('/') == std::string::npos
-                                                        ? 0
-                                                        : options.output.rfind('/') + 1);
-  if (options.batch != "print" && platform::SameFile(options.output, drawing::SourceFile))
+  const std::string& display = output_shown;
+  if (options.batch != "print" && platform::SameFile(output, drawing::SourceFile))
     platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
   if (options.batch == "plt") {
-    drawing::WritePlt(drawing::SourceFile, options.output, options.scale);
+    drawing::WritePlt(drawing::SourceFile, output, options.scale, display);
   } else if (options.batch == "sgb") {
-    drawing::WriteSgb(drawing::SourceFile, options.output);
+    drawing::WriteSgb(drawing::SourceFile, output, display);
   } else if (options.batch == "ugf") {
-    if (drawing::ExportUgfBatch(options.output, display) == drawing::ExportResult::kSameFile)
+    if (drawing::ExportUgfBatch(output, display) == drawing::ExportResult::kSameFile)
       platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");
   } else if (options.batch == "pdf" || options.batch == "svg") {
-    throw platform::ProgramEnd{print::ExportVector(
-        options.batch == "pdf" ? platform::PageFormat::kPdf : platform::PageFormat::kSvg, options.output,
-        display, options.scale, options.colour)};
+    return print::ExportVector(options.batch == "pdf" ? platform::PageFormat::kPdf : platform::PageFormat::kSvg,
+                               output, display, options.scale, options.colour);
   } else if (options.batch == "png") {
-    ExportPng(options.output, display, options.picture_width, options.picture_height, options.longer_side);
+    ExportPng(output, display, options.picture_width, options.picture_height, options.longer_side);
   } else {
-    throw platform::ProgramEnd{print::PrintBatch(options.scale)};
+    return print::PrintBatch(options.scale);
   }
-  throw platform::ProgramEnd{0};
+  return 0;
 }
 
 }  // namespace app

@@ -1,6 +1,9 @@
 // Program start: module start-ups in their order, the command line, and the run.
 #pragma once
 #include <string>
+#include <vector>
+
+#include "platform/errors.h"
 
 namespace app {
 
@@ -11,10 +14,15 @@ struct Options {
   bool keys_given = false;
   std::string keys;
   std::string screenshot;
-  std::string drawing;
+  std::string drawing;                // the first drawing; main makes it absolute
+  std::vector<std::string> drawings;  // every drawing (or folder of drawings), as given
   bool test_card = false;   // the driver's test screen instead of the program
   std::string batch;        // "plt", "sgb", "ugf", "pdf", "svg", "png", "print" or empty
-  std::string output;
+  std::string output;        // main makes it absolute
+  std::string output_given;  // as given, for messages
+  // The output names a folder (an existing one, or a name ending in '/'): each drawing is
+  // written there under its own name, and several drawings may be given.
+  bool output_folder = false;
   float scale = 1.0f;
   bool rotate = false;
   bool colour = false;      // --pdf, --svg: pens in their colours
@@ -37,11 +45,26 @@ void StartProgram();
 // folder plus the base name plus ".UGF".
 std::string ResolveDrawing(const std::string& given);
 std::string BaseNameOf(const std::string& path);
+// How error reports name the drawing `given` (as typed) found at `path`: the folder as typed
+// and the name as found.
+std::string ShownDrawingName(const std::string& given, const std::string& path);
 // Makes `given` the current drawing: variant, hooks, fit and picture.
 void OpenDrawing(const std::string& given);
 
-// A conversion or print without the menu (a headless run); ends the program.
+// A conversion or print without the menu (a headless run); ends the program. With an output
+// folder, every drawing (a folder stands for its *.UGF files) is written there from a fresh
+// program state, on past one that fails, ending with the status of the first failure and a
+// summary line; on a terminal a run longer than a second shows its progress (batch.cpp).
 [[noreturn]] void RunBatch(const Options& options);
+// One drawing of a batch run in the program state as it is: `drawing` found as `shown`
+// names it, written to `output` (`output_shown` in messages). The run's status; a run-time
+// error is thrown.
+int ConvertDrawing(const Options& options, const std::string& drawing, const std::string& shown,
+                   const std::string& output, const std::string& output_shown);
+
+// A window that is open (not headless) shows the report's two lines in its message rows
+// until one key; the status stays the report's (error_window.cpp).
+void ShowRunTimeError(const platform::RunTimeFailure& failure);
 
 // The interactive run: opens the graphics and runs until the program ends (by throwing
 // platform::ProgramEnd or platform::RunTimeFailure).

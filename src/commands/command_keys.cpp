@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands/grid_step.h"
+#include "dialogs/key_guide.h"
 #include "dialogs/menu_panel.h"
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
@@ -146,7 +147,12 @@ void ReadMenuKey(std::uint8_t& key) {
   dialogs::MapClickToKey(key, ext);
   graphics::HideMouse();
   if (key == 0) {
-    ExtendedKey(ext != 0 ? ext : graphics::ReadRawKey());
+    const std::uint8_t code = ext != 0 ? ext : graphics::ReadRawKey();
+    if (code == dialogs::kKeyGuideCode) {
+      dialogs::ShowKeyGuide();
+    } else {
+      ExtendedKey(code);
+    }
     key = 0;
     return;
   }

@@ -84,14 +84,21 @@ std::array<PanelZone, 33> PanelZones;
 int ZoneCount = -1;
 int PanelTopLeftColour = 9;
 int PanelBottomRightColour = 9;
+std::string MenuNote;
 
 void MenuPanelStartUp() {
+  MenuNote.clear();
   MenuItems.fill(MenuItem{});
   MenuItemCount = 0;
   PanelZones.fill(PanelZone{});
   ZoneCount = -1;
   PanelTopLeftColour = 9;
   PanelBottomRightColour = 9;
+}
+
+void SetMenuNote(std::string_view text) {
+  MenuNote = text;
+  LogText(0, text);
 }
 
 void SetMenuItem(int i, std::string_view text) {
@@ -182,8 +189,8 @@ void DrawMenuPanel() {
   Line(x1 + q, y2 + q, x1 + 2 * q, y3 - q, x2 - q, y2 + q);  // down
 
   // The title fits the space before the letter buttons, squeezed when it is longer.
-  DrawTextFitted(MenuItems[0].name + MenuItems[0].valueText, 70, RowPitch - 3, CharHeight, CharWidth,
-                 2 * PanelColumnWidth - 70 - 2);
+  DrawTextFitted(MenuNote.empty() ? MenuItems[0].name + MenuItems[0].valueText : SelectLanguageText(MenuNote), 70,
+                 RowPitch - 3, CharHeight, CharWidth, 2 * PanelColumnWidth - 70 - 2);
   const int count = std::clamp(MenuItemCount, 0, std::min(9, ZoneCount));
   for (int i = 1; i <= count; ++i) {
     const MenuItem& item = MenuItems[static_cast<std::size_t>(i)];
@@ -223,6 +230,11 @@ void RunMenu(int count, std::uint8_t& key) {
     DrawMenuPanel();
     do {
       commands::ReadMenuKey(key);
+      // A note lasts until the next key; after a view key the panel is drawn again anyway.
+      if (!MenuNote.empty()) {
+        MenuNote.clear();
+        if (key == 0) DrawMenuPanel();
+      }
     } while (key == 0);
     const int d = key - '0';
     if (d == 0) continue;               // a view key was handled, or the digit 0

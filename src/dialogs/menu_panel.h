@@ -25,10 +25,14 @@ extern std::array<MenuItem, 10> MenuItems;  // 0 is the title
 extern int MenuItemCount;
 extern std::array<PanelZone, 33> PanelZones;
 extern int ZoneCount;  // index of the last zone, -1 when empty
+// Said after an output (the file written, the sheets sent): shown in the title row in place
+// of the title until the next key; CP866, bilingual with ';'. It waits for no key.
+extern std::string MenuNote;
 extern int PanelTopLeftColour;
 extern int PanelBottomRightColour;
 
 void MenuPanelStartUp();
+void SetMenuNote(std::string_view text);
 void SetMenuItem(int i, std::string_view text);
 void SetMenuItemValue(int i, std::string_view text, float value, int width, int decimals);
 void SetMenuNumber(int i, std::string_view text, float value, int width, int decimals);

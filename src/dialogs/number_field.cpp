@@ -151,6 +151,15 @@ void EditReal(std::string_view prompt, float& value, int& result) {
   SetInnerDrawViewport();
 }
 
+bool RefuseUnlessPositive(float value, float max, std::string_view message) {
+  if (value > 0.0f && value <= max) return false;
+  ShowMessage(0, message);
+  const view::TextRowsOnRepaint repaint(ShowMessagesAgain);
+  // An extended key is taken whole.
+  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+  return true;
+}
+
 void EditInteger(std::string_view prompt, int& value, int& result) {
   float copy = static_cast<float>(value);
   EditReal(prompt, copy, result);

@@ -16,6 +16,11 @@ std::string FormatNumber(float x, int width, int decimals);
 // The field's parser: false for an empty text, else the number (characters after it ignored).
 bool ParseNumberText(std::string_view text, float& value);
 
+// A value that must lie above 0 and at most `max` (a scale, an offset: at 0 or below the
+// output would be empty or broken). Outside, `message` is shown on row 0 and one key is
+// waited for, and true is returned: the caller keeps the value it had.
+bool RefuseUnlessPositive(float value, float max, std::string_view message);
+
 void NumberFieldStartUp();
 
 }  // namespace dialogs

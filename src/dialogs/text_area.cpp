@@ -5,6 +5,8 @@
 
 #include "dialogs/stroke_font.h"
 #include "graphics/driver.h"
+#include "graphics/window.h"
+#include "platform/text.h"
 #include "view/view_state.h"
 
 namespace dialogs {
@@ -39,8 +41,14 @@ void ClearTextArea() {
   ShownMessages = {};
 }
 
+void LogText(int row, std::string_view text) {
+  if (graphics::KeyLogging())
+    graphics::KeyLog("text " + std::to_string(row) + " " + platform::Cp866ToUtf8(SelectLanguageText(text)));
+}
+
 void ShowMessage(int row, std::string_view text) {
   const std::string t = SelectLanguageText(text);
+  LogText(row, text);
   if (row == 0) ClearTextArea();
   graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
   graphics::SetDrawColor(TextColour);

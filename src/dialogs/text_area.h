@@ -18,6 +18,9 @@ extern MessageRows ShownMessages;
 
 void TextAreaStartUp();
 void ShowMessage(int row, std::string_view text);
+// The key log's line "text ROW TEXT" (UTF-8, the current language's part) for a text shown in
+// a row, so that tests and real-window runs can read the rows back.
+void LogText(int row, std::string_view text);
 // The text area cleared and the rows shown again (after a repaint).
 void ShowMessages(const MessageRows& rows);
 // ShowMessages(ShownMessages), as a repaint's text-row procedure.

@@ -21,7 +21,9 @@ namespace {
 // that a value lying next to a whole step truncates as it always has.
 constexpr long double kPlotterUnit = 0.02488L;
 
-std::string BaseName(const std::string& path) {
+// Error reports name the output as given, else by its base name.
+std::string TargetName(const std::string& path, const std::string& display) {
+  if (!display.empty()) return display;
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -58,9 +60,10 @@ void WriteUntil(platform::OutputFile& out, const char* begin, const char* end) {
 
 }  // namespace
 
-void WritePlt(const std::string& source, const std::string& target_path, float scale) {
+std::int64_t WritePlt(const std::string& source, const std::string& target_path, float scale,
+                      const std::string& display) {
   const graphics::RepaintHold hold;  // a replay with its echo on the screen
-  const std::string source_name = BaseName(source);
+  const std::string source_name = ShownName(source);
   UgfRecord r;
 
   // Pass 1: extents of every record before the terminator, pen-up records included.
@@ -91,7 +94,7 @@ void WritePlt(const std::string& source, const std::string& target_path, float s
 
   dialogs::SetPenColour(15);
   platform::OutputFile out;
-  out.Open(target_path, BaseName(target_path));
+  out.Open(target_path, TargetName(target_path, display));
 
   char line[128];
   const int w = PlotterSteps(max_x, min_x, scale);
@@ -138,8 +141,9 @@ void WritePlt(const std::string& source, const std::string& target_path, float s
   }
 
   out.Write("PU0,0;SP0;\r\n");
-  out.Commit();
+  const std::int64_t lines = out.Commit();
   dialogs::SetPenColour(15);
+  return lines;
 }
 
 }  // namespace drawing

@@ -1,6 +1,7 @@
 // The HP-GL plotter file: the drawing read straight from its file in two passes (extents,
 // then pen commands), only RotateFlag applied, every move and draw echoed on the screen.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace drawing {
@@ -11,6 +12,8 @@ namespace drawing {
 // plotter's window) and at most this.
 inline constexpr float kMaxPlotScale = 1e6f;
 
-void WritePlt(const std::string& source, const std::string& target_path, float scale);
+// `display` names the output in error reports (empty: its base name). Returns the lines written.
+std::int64_t WritePlt(const std::string& source, const std::string& target_path, float scale,
+                      const std::string& display = {});
 
 }  // namespace drawing

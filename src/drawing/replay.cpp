@@ -20,6 +20,7 @@ namespace drawing {
 
 std::string SourceName;
 std::string SourceFile;
+std::string SourceShown;
 std::int32_t DrawingVariant = 0;
 std::int32_t RotateFlag = 0;
 
@@ -43,6 +44,7 @@ constinit platform::Hook<void()> ElementOutputProc = NoElementOutput;
 void ReplayStartUp() {
   SourceName.clear();
   SourceFile.clear();
+  SourceShown.clear();
   DrawingVariant = 0;
   RotateFlag = 0;
   DrawProc = PlaceholderDraw;
@@ -55,12 +57,11 @@ void ReplayStartUp() {
   ElementOutputProc = NoElementOutput;
 }
 
-namespace {
-std::string DisplayName(const std::string& file) {
+std::string ShownName(const std::string& file) {
+  if (file == SourceFile && !SourceShown.empty()) return SourceShown;
   const auto slash = file.rfind('/');
   return slash == std::string::npos ? file : file.substr(slash + 1);
 }
-}  // namespace
 
 namespace {
 // A waiting key ends a picture early, but never a measurement or an output, which would be
@@ -90,7 +91,7 @@ void DrawOldVariant() {
 void ReadNewVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
   UgfReader reader;
-  reader.Open(file, DisplayName(file));
+  reader.Open(file, ShownName(file));
   UgfRecord r;
   if (!reader.Next(r)) return;
   BeginElement();
@@ -126,7 +127,7 @@ void ReadNewVariant(const std::string& file, float z) {
 void ReadOldVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
   UgfReader reader;
-  reader.Open(file, DisplayName(file));
+  reader.Open(file, ShownName(file));
   UgfRecord r;
   if (!reader.Next(r)) return;
   BeginElement();
@@ -240,7 +241,7 @@ void WriteAndDrawPoint(float u, float v, std::int32_t pen) {
 
 std::int32_t ReadHeaderPen(const std::string& file) {
   UgfReader reader;
-  reader.Open(file, DisplayName(file));
+  reader.Open(file, ShownName(file));
   UgfRecord r;
   reader.Next(r);  // no first record: the reader ends the run with code 100
   return r.pen;

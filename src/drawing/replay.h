@@ -11,6 +11,11 @@ namespace drawing {
 // Program-wide drawing state (the main program sets it).
 extern std::string SourceName;   // base name, CP866, without folder and extension
 extern std::string SourceFile;   // the path the readers open
+// How error reports name the drawing: as given (its folder as typed, the name as found);
+// empty for the base name of SourceFile.
+extern std::string SourceShown;
+// The name error reports give `file`: SourceShown for the drawing, else the base name.
+std::string ShownName(const std::string& file);
 extern std::int32_t DrawingVariant;  // 0 new, 1 old
 extern std::int32_t RotateFlag;      // 1: every read point turned by 90 degrees
 

@@ -26,7 +26,9 @@ struct Run {
   std::int32_t pen = 0;  // also the pen of the leading empty record: none has been read yet
 };
 
-std::string BaseName(const std::string& path) {
+// Error reports name the output as given, else by its base name.
+std::string TargetName(const std::string& path, const std::string& display) {
+  if (!display.empty()) return display;
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -87,14 +89,14 @@ void WriteRun(SgbLines& lines, const Run& run) {
 
 }  // namespace
 
-void WriteSgb(const std::string& source, const std::string& target_path) {
+std::int64_t WriteSgb(const std::string& source, const std::string& target_path, const std::string& display) {
   const graphics::RepaintHold hold;  // a replay with its echo on the screen
   dialogs::SetPenColour(15);
   platform::OutputFile out;
-  out.Open(target_path, BaseName(target_path));
+  out.Open(target_path, TargetName(target_path, display));
   SgbLines lines(out);
   UgfReader reader;
-  reader.Open(source, BaseName(source));
+  reader.Open(source, ShownName(source));
 
   Run run;
   UgfRecord r;
@@ -124,8 +126,9 @@ void WriteSgb(const std::string& source, const std::string& target_path) {
   reader.Close();
   WriteRun(lines, run);
   lines.Raw(" -1\r\n");
-  out.Commit();
+  const std::int64_t written = out.Commit();
   dialogs::SetPenColour(15);
+  return written;
 }
 
 }  // namespace drawing

@@ -2,6 +2,7 @@
 // read straight from the drawing file; only RotateFlag applied, every move and draw echoed
 // on the screen.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace drawing {
@@ -9,6 +10,7 @@ namespace drawing {
 // Reads `source` by DrawingVariant and RotateFlag and writes `target_path` (CR LF lines).
 // A polyline longer than the run buffer goes out as several records, each starting at the
 // last point of the one before.
-void WriteSgb(const std::string& source, const std::string& target_path);
+// `display` names the output in error reports (empty: its base name). Returns the lines written.
+std::int64_t WriteSgb(const std::string& source, const std::string& target_path, const std::string& display = {});
 
 }  // namespace drawing

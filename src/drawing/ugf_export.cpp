@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
@@ -217,7 +218,7 @@ void PolylineContour(std::int32_t first, std::int32_t last, std::int32_t pen) {
   }
 }
 
-void WriteExport(const std::string& target_path, const std::string& display_name) {
+std::int64_t WriteExport(const std::string& target_path, const std::string& display_name) {
   platform::OutputFile file;
   struct Restore {
     ~Restore() {
@@ -231,7 +232,7 @@ void WriteExport(const std::string& target_path, const std::string& display_name
   file.Write(" X   Y   PenNo (0-continue,-1-stop)\r\n");
   DrawProc();
   file.Write(" 0 0 -1\r\n");
-  file.Commit();
+  return file.Commit();
 }
 
 }  // namespace
@@ -250,26 +251,35 @@ void ThicknessDialog(std::int32_t& code) {
   std::int32_t colour = 15;
   textentry::ChooseColour(platform::Cp866("Толщина"), 1, colour, PenPasses);
   int result = 0;
-  dialogs::EditReal(platform::Cp866("Смещение на один проход для толстых линий"), PassOffset, result);
+  float offset = PassOffset;
+  dialogs::EditReal(platform::Cp866("Смещение на один проход для толстых линий"), offset, result);
+  // At 0 the copies of a thick line fall on the line itself.
+  if (result == 1 &&
+      !dialogs::RefuseUnlessPositive(offset, std::numeric_limits<float>::infinity(),
+                                     platform::Cp866(" Смещение 0 и меньше не принято;Offset of 0 or below refused")))
+    PassOffset = offset;
   code = result;
   MarkerSize = 1.0f;
   CurrentPen = 15;
 }
 
-ExportResult ExportUgf(const std::string& target_path, const std::string& display_name) {
+ExportResult ExportUgf(const std::string& target_path, const std::string& display_name, std::int64_t* lines) {
   if (platform::SameFile(target_path, SourceFile)) return ExportResult::kSameFile;
   std::int32_t code = 0;
   ThicknessDialog(code);
   if (code < 0) return ExportResult::kCancelled;
-  WriteExport(target_path, display_name);
+  const std::int64_t written = WriteExport(target_path, display_name);
+  if (lines != nullptr) *lines = written;
   return ExportResult::kWritten;
 }
 
-ExportResult ExportUgfBatch(const std::string& target_path, const std::string& display_name) {
+ExportResult ExportUgfBatch(const std::string& target_path, const std::string& display_name,
+                            std::int64_t* lines) {
   if (platform::SameFile(target_path, SourceFile)) return ExportResult::kSameFile;
   MarkerSize = 1.0f;
   CurrentPen = 15;
-  WriteExport(target_path, display_name);
+  const std::int64_t written = WriteExport(target_path, display_name);
+  if (lines != nullptr) *lines = written;
   return ExportResult::kWritten;
 }
 

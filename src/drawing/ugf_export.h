@@ -37,10 +37,13 @@ void ThicknessDialog(std::int32_t& code);
 
 // The export sequence: thickness dialog, label line, replay in output mode 2 through
 // DrawProc, terminator. Nothing is written when the dialog is cancelled or the target is the
-// drawing itself. `display_name` names the file in error reports.
-ExportResult ExportUgf(const std::string& target_path, const std::string& display_name);
+// drawing itself. `display_name` names the file in error reports; `lines`, when given, gets
+// the lines written.
+ExportResult ExportUgf(const std::string& target_path, const std::string& display_name,
+                       std::int64_t* lines = nullptr);
 // The same without the dialog, with the current thickness settings (the batch run).
-ExportResult ExportUgfBatch(const std::string& target_path, const std::string& display_name);
+ExportResult ExportUgfBatch(const std::string& target_path, const std::string& display_name,
+                            std::int64_t* lines = nullptr);
 
 // One record in the written layout, to UgfOutFile (error 103 when no export runs).
 void WriteUgfRecord(float u, float v, std::int32_t pen);

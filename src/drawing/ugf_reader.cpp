@@ -9,9 +9,12 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 
 namespace drawing {
 namespace {
+
+void NoProgress(long) {}
 
 constexpr char kDosEof = 0x1A;
 
@@ -169,6 +172,8 @@ std::string Shown(const char* p, std::size_t n) {
 
 }  // namespace
 
+constinit platform::Hook<void(long)> ReadProgressProc = NoProgress;
+
 UgfReader::UgfReader(std::size_t block_size) : block_size_(std::max<std::size_t>(block_size, 1)) {}
 
 UgfReader::~UgfReader() { Close(); }
@@ -190,21 +195,29 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
   }
   if (err != 0) {
     platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err),
-                           name_, 0, std::string("cannot open: ") + std::strerror(err));
+                           name_, 0, "cannot open: " + platform::FailureReason(path, name_, err));
   }
   const std::size_t size = block_size_ + kMaxToken + 1;
   if (buf_.size() != size) buf_.assign(size, 0);
   pos_ = end_ = 0;
   eof_ = done_ = false;
   line_ = cur_line_ = 1;
-  records_ = 0;
+  records_ = told_ = 0;
   SkipLine();  // the label line, whatever it holds
 }
 
-void UgfReader::Close() { file_.Close(); }
+void UgfReader::Close() {
+  if (file_.is_open()) {
+    file_.Close();
+    ReadProgressProc(records_ - told_);
+    told_ = records_;
+  }
+}
 
 bool UgfReader::Fill() {
   if (eof_) return false;
+  ReadProgressProc(records_ - told_);
+  told_ = records_;
   if (pos_ > 0) {
     std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
     end_ -= pos_;

@@ -9,8 +9,13 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/hook.h"
 
 namespace drawing {
+
+// Told the records a reader has read since it last told, whenever it fetches a block and when
+// it closes (the progress of batch runs); does nothing by default.
+extern platform::Hook<void(long)> ReadProgressProc;
 
 struct UgfRecord {
   float x = 0;
@@ -77,6 +82,7 @@ class UgfReader {
   long line_ = 1;         // line of the last record
   long cur_line_ = 1;     // line at pos_
   long records_ = 0;
+  long told_ = 0;          // records ReadProgressProc was told of
 };
 
 }  // namespace drawing

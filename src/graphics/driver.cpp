@@ -783,6 +783,21 @@ void InitGraphics() {
   PaintHook = RedrawProc;
 }
 
+DrawState SaveDrawState() {
+  return {Viewport, DrawColorIndex, DrawColorRGB, g_pen_rgb, XorMode, LineStyle, CurrentPoint};
+}
+
+void RestoreDrawState(const DrawState& s) {
+  Viewport = s.viewport;
+  UpdateClip();
+  DrawColorIndex = s.colour_index;
+  DrawColorRGB = s.colour_rgb;
+  g_pen_rgb = s.pen_rgb;
+  XorMode = s.xor_mode;
+  LineStyle = s.line_style;
+  CurrentPoint = s.current;
+}
+
 void ResizeFramebuffer(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);

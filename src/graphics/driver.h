@@ -107,6 +107,18 @@ void InstallDriver();
 // hook. Throws platform::NoWindow when no window can be opened.
 void InitGraphics();
 
+// The drawing state (viewport, colour and pen, mode, style, current point), taken and put
+// back around a picture drawn over another one (the key guide).
+struct DrawState {
+  ViewportRec viewport;
+  std::int16_t colour_index = 0;
+  std::uint32_t colour_rgb = 0, pen_rgb = 0;
+  std::int16_t xor_mode = 0, line_style = 0;
+  PolyPoint current{0, 0};
+};
+DrawState SaveDrawState();
+void RestoreDrawState(const DrawState& state);
+
 // Framebuffer of the client size; the overlap is kept.
 void ResizeFramebuffer(int width, int height);
 bool WriteScreenshot(const std::string& path);

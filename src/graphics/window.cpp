@@ -12,11 +12,11 @@
 
 namespace graphics {
 
-const std::array<ExtendedKeyRow, 18> ExtendedKeyTable = {{
+const std::array<ExtendedKeyRow, 19> ExtendedKeyTable = {{
     {37, 0, 0, 75},  {39, 0, 0, 77},  {38, 0, 0, 72},  {40, 0, 0, 80},  {37, 1, 0, 115},
     {39, 1, 0, 116}, {38, 1, 0, 141}, {40, 1, 0, 145}, {37, 0, 1, 155}, {39, 0, 1, 157},
     {38, 0, 1, 152}, {40, 0, 1, 160}, {33, 0, 0, 73},  {34, 0, 0, 81},  {36, 0, 0, 71},
-    {35, 0, 0, 79},  {36, 1, 0, 119}, {35, 1, 0, 117},
+    {35, 0, 0, 79},  {36, 1, 0, 119}, {35, 1, 0, 117}, {112, 0, 0, 59},  // F1: the key guide
 }};
 
 const platform::WindowBackend* Backend = &platform::HeadlessBackend;
@@ -57,13 +57,17 @@ constexpr std::uint8_t kRussianKeyCap[32] = {
 
 }  // namespace
 
-void KeyLog(const std::string& line) {
+bool KeyLogging() {
   if (!g_keylog_checked) {
     g_keylog_checked = true;
     if (const std::string path = platform::GetEnv("UGFVIEW_KEYLOG"); !path.empty())
       g_keylog = platform::OpenStream(path, "ab");
   }
-  if (g_keylog) {
+  return g_keylog != nullptr;
+}
+
+void KeyLog(const std::string& line) {
+  if (KeyLogging()) {
     std::fputs(line.c_str(), g_keylog);
     std::fputc('\n', g_keylog);
     std::fflush(g_keylog);
@@ -272,15 +276,18 @@ bool WindowKeyAvailable() {
   return PumpMessages();
 }
 
-std::uint8_t WindowReadRawKey() {
-  if (!PumpMessages()) {
-    ShowFramebuffer();
-    while (KeyCount == 0) {
-      Backend->WaitInput(10);
-      RunPendingRepaint();
-      if (KeyCount == 0) ShowFramebufferThrottled();
-    }
+void WaitForKey() {
+  if (PumpMessages()) return;
+  ShowFramebuffer();
+  while (KeyCount == 0) {
+    Backend->WaitInput(10);
+    RunPendingRepaint();
+    if (KeyCount == 0) ShowFramebufferThrottled();
   }
+}
+
+std::uint8_t WindowReadRawKey() {
+  WaitForKey();
   const std::uint8_t code = PopKey();
   KeyLog("read " + std::to_string(code));
   return code;

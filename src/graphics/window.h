@@ -17,7 +17,7 @@ struct ExtendedKeyRow {
   std::uint8_t shift;
   std::uint8_t code;
 };
-extern const std::array<ExtendedKeyRow, 18> ExtendedKeyTable;
+extern const std::array<ExtendedKeyRow, 19> ExtendedKeyTable;
 
 inline constexpr int kKeyQueueSize = 64;
 
@@ -77,6 +77,9 @@ bool PumpMessages();
 // KeyAvailable's implementation: cheap when called in a tight loop.
 bool WindowKeyAvailable();
 std::uint8_t WindowReadRawKey();
+// Waits as a key read does (repaints run, the picture is shown) until a key is queued, and
+// leaves it queued.
+void WaitForKey();
 std::uint8_t WindowReadCommandKey();
 std::uint8_t TranslateCommandKey(std::uint8_t code);
 bool YieldTick();
@@ -88,5 +91,7 @@ void ShowFramebufferThrottled();
 void RunPendingRepaint();
 
 void KeyLog(const std::string& line);
+// True when UGFVIEW_KEYLOG names a log (callers skip building lines otherwise).
+bool KeyLogging();
 
 }  // namespace graphics

@@ -1,9 +1,11 @@
 #include "platform/output_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 
 namespace platform {
 
@@ -21,11 +23,13 @@ void OutputFile::Open(const std::string& path, const std::string& display) {
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   if (const int err = CreateUniqueFile(folder + "." + base + ".", "", file_, temp_))
-    RunTimeError(OpenFailureCode(path, err), display_, 0, std::string("cannot create: ") + std::strerror(err));
+    RunTimeError(OpenFailureCode(path, err), display_, 0, "cannot create: " + FailureReason(path, display_, err));
   buf_.reserve(1 << 16);
+  lines_ = 0;
 }
 
 void OutputFile::Flush() {
+  lines_ += std::count(buf_.begin(), buf_.end(), '\n');
   if (const int err = WriteAll(file_, buf_.data(), buf_.size()))
     RunTimeError(kWriteFailed, display_, 0, std::string("write failed: ") + std::strerror(err));
   buf_.clear();
@@ -37,7 +41,7 @@ void OutputFile::Write(std::string_view bytes) {
   if (buf_.size() >= (1 << 16)) Flush();
 }
 
-void OutputFile::Commit() {
+std::int64_t OutputFile::Commit() {
   if (!file_.is_open()) RunTimeError(kFileNotOpen, display_, 0, "file not open");
   Flush();
   int err = file_.Close();
@@ -46,6 +50,7 @@ void OutputFile::Commit() {
     RemoveFile(temp_);
     RunTimeError(kWriteFailed, display_, 0, std::string("cannot write: ") + std::strerror(err));
   }
+  return lines_;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -2,6 +2,7 @@
 // target at the end, so no existing file is ever left half-written. A run that ends early
 // (a run-time error unwinding) removes the temporary file.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,8 @@ class OutputFile {
   // error report naming `display`.
   void Open(const std::string& path, const std::string& display);
   void Write(std::string_view bytes);
-  // Flushes, closes and renames the temporary file over the target.
-  void Commit();
+  // Flushes, closes and renames the temporary file over the target; the lines written.
+  std::int64_t Commit();
   bool is_open() const { return file_.is_open(); }
 
  private:
@@ -31,6 +32,7 @@ class OutputFile {
   std::string temp_;
   std::string display_;
   std::string buf_;
+  std::int64_t lines_ = 0;
 };
 
 // True when both paths name the same existing file (the system's file identity).

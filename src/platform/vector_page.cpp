@@ -4,8 +4,11 @@
 #include <cairo-svg.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/output_file.h"
@@ -22,6 +25,8 @@ constexpr int kSegmentsPerStroke = 4096;
 struct Page {
   OutputFile file;
   std::string display;
+  bool svg = false;
+  std::string svg_text;  // an SVG is written whole, once its ids are made the same in every run
   // A failure of the file while cairo writes; thrown again once cairo is out of the way.
   std::exception_ptr failure;
   cairo_surface_t* surface = nullptr;
@@ -41,12 +46,42 @@ cairo_status_t WriteBytes(void* closure, const unsigned char* data, unsigned int
   Page& page = *static_cast<Page*>(closure);
   if (page.failure) return CAIRO_STATUS_WRITE_ERROR;
   try {
-    page.file.Write(std::string_view(reinterpret_cast<const char*>(data), length));
+    const std::string_view bytes(reinterpret_cast<const char*>(data), length);
+    if (page.svg) {
+      page.svg_text.append(bytes);
+    } else {
+      page.file.Write(bytes);
+    }
   } catch (...) {
     page.failure = std::current_exception();
     return CAIRO_STATUS_WRITE_ERROR;
   }
   return CAIRO_STATUS_SUCCESS;
+}
+
+// cairo names an SVG's surfaces by a count of every surface the process has made: renumbered
+// from 1 in order of appearance, a page is the same bytes whatever pages came before it.
+std::string RenumberSurfaces(const std::string& svg) {
+  static constexpr std::string_view kName = "surface";
+  std::vector<std::string> seen;
+  std::string out;
+  out.reserve(svg.size());
+  std::size_t from = 0;
+  for (std::size_t at = svg.find(kName); at != std::string::npos; at = svg.find(kName, at + 1)) {
+    std::size_t end = at + kName.size();
+    while (end < svg.size() && svg[end] >= '0' && svg[end] <= '9') ++end;
+    const bool id = at > 0 && (svg[at - 1] == '"' || svg[at - 1] == '#') && end > at + kName.size() &&
+                    end < svg.size() && svg[end] == '"';
+    if (!id) continue;
+    const std::string number = svg.substr(at + kName.size(), end - at - kName.size());
+    auto it = std::find(seen.begin(), seen.end(), number);
+    if (it == seen.end()) it = seen.insert(seen.end(), number);
+    out.append(svg, from, at + kName.size() - from);
+    out += std::to_string(it - seen.begin() + 1);
+    from = end;
+  }
+  out.append(svg, from, std::string::npos);
+  return out;
 }
 
 void Stroke(Page& page) {
@@ -70,6 +105,7 @@ void BeginVectorPage(PageFormat format, const std::string& path, const std::stri
     cairo_pdf_surface_set_metadata(page->surface, CAIRO_PDF_METADATA_CREATOR, "ugfview");
   } else {
     // Width and height in mm, the viewBox in the same units.
+    page->svg = true;
     page->surface = cairo_svg_surface_create_for_stream(WriteBytes, page.get(), width_mm, height_mm);
     cairo_svg_surface_set_document_unit(page->surface, CAIRO_SVG_UNIT_MM);
   }
@@ -126,6 +162,7 @@ void EndVectorPage() {
   if (page->failure) std::rethrow_exception(page->failure);
   if (status != CAIRO_STATUS_SUCCESS)
     RunTimeError(kWriteFailed, page->display, 0, std::string("cannot write the page: ") + cairo_status_to_string(status));
+  if (page->svg) page->file.Write(RenumberSurfaces(page->svg_text));
   page->file.Commit();
 }
 

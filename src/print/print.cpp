@@ -6,6 +6,7 @@
 #include "dialogs/menu_panel.h"
 #include "dialogs/number_field.h"
 #include "dialogs/text_area.h"
+#include "drawing/hpgl_writer.h"
 #include "drawing/replay.h"
 #include "drawing/ugf_export.h"
 #include "graphics/driver.h"
@@ -121,6 +122,27 @@ void RunSheets(float x1, float y1, float x2, float y2, float scale, float shift_
 }
 
 void AfterRun() { graphics::RunPendingRepaint(); }
+
+// The menu's note after a print: how many sheets went where.
+void NoteSheetsSent(bool had_printer) {
+  using platform::Cp866;
+  if (!had_printer) {
+    dialogs::SetMenuNote(Cp866(" Принтер не найден, ничего не напечатано;No printer, nothing printed"));
+    return;
+  }
+  const std::string sent = std::to_string(SheetCount - FailedSheets);
+  const std::string of = FailedSheets > 0 ? Cp866(" из ") + std::to_string(SheetCount) : "";
+  const std::string of_en = FailedSheets > 0 ? " of " + std::to_string(SheetCount) : "";
+  const std::string where = Cp866(PrinterDevice);
+  // The count first: a long folder name is squeezed to fit the row.
+  if (PrinterDriver == "PDF folder") {
+    dialogs::SetMenuNote(Cp866(" Листов: ") + sent + of + Cp866(", записаны в каталог ") + where + ";Sheets: " + sent +
+                         of_en + ", written to folder " + where);
+  } else {
+    dialogs::SetMenuNote(Cp866(" Листов: ") + sent + of + Cp866(", отправлены на принтер ") + where + ";Sheets: " +
+                         sent + of_en + ", sent to printer " + where);
+  }
+}
 
 }  // namespace
 
@@ -252,15 +274,22 @@ void PrintDialog(float& x1, float& y1, float& x2, float& y2, float& scale, float
     dialogs::SetMenuItem(9, Cp866("Выводить;Output"));
     dialogs::RunMenu(9, key);
 
+    // A size or scale of 0 or below would print blank sheets or a picture turned inside out.
+    const auto set_scale = [&scale](float value) {
+      if (!dialogs::RefuseUnlessPositive(value, drawing::kMaxPlotScale,
+                                         Cp866(" Масштаб вне пределов 0..1000000 не принят;"
+                                               "Scale outside 0..1000000 refused")))
+        scale = value;
+    };
     switch (key) {
       case '1':
-        if (x2 != x1) scale = dialogs::GetMenuNumber(1) / (x2 - x1);
+        if (x2 != x1) set_scale(dialogs::GetMenuNumber(1) / (x2 - x1));
         break;
       case '2':
-        if (y2 != y1) scale = dialogs::GetMenuNumber(2) / (y2 - y1);
+        if (y2 != y1) set_scale(dialogs::GetMenuNumber(2) / (y2 - y1));
         break;
       case '3':
-        scale = dialogs::GetMenuNumber(3);
+        set_scale(dialogs::GetMenuNumber(3));
         break;
       case '4':
         shift_x = dialogs::GetMenuNumber(4);
@@ -300,6 +329,7 @@ void PrintDialog(float& x1, float& y1, float& x2, float& y2, float& scale, float
           std::uint8_t ignored = 0;
           WaitKey(ignored);
         }
+        NoteSheetsSent(had_printer);
         return;
       }
       default:

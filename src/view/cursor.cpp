@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "dialogs/key_guide.h"
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -207,6 +208,10 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
     key = graphics::ReadCommandKey();
     if (key == 0) {
       const std::uint8_t code = graphics::ReadRawKey();
+      if (code == dialogs::kKeyGuideCode) {
+        dialogs::ShowKeyGuide();
+        continue;
+      }
       if (code == 72 || code == 80 || code == 75 || code == 77 || code == 152 || code == 160 ||
           code == 79) {
         marker.Erase();

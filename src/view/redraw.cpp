@@ -213,6 +213,9 @@ void FitAllAndRedraw() {
 }
 
 void RepaintAll() {
+  // The text rows follow the window's size whichever variant draws: the old one keeps the
+  // metrics it finds.
+  dialogs::ComputeTextMetrics();
   Redraw();
   MenuRedrawProc();
 }

@@ -90,6 +90,11 @@ print(f"dark pixels: folder {len(fd)}, cups {len(cd)}; missing {miss}, extra {ex
 sys.exit(1 if miss > len(fd) // 100 or extra > len(cd) // 100 else 0)
 EOF
 
+# Printed from the menu: the note after it names the sheets and the printer.
+UGFVIEW_KEYLOG=$T/keys.log "$UGFVIEW" --keys '49\r\r' "$SRC/samples/PART.UGF" || fail "menu print exited $?"
+grep -qx "text 0  Листов: 1, отправлены на принтер FILEPDF" "$T/keys.log" ||
+  fail "no note after the menu print: $(grep '^text' "$T/keys.log")"
+
 # A default destination that is not there: no printer, exit status 1.
 lpadmin -x FILEPDF || fail "lpadmin -x"
 "$UGFVIEW" --print "$SRC/samples/PART.UGF" 2>"$T/err"

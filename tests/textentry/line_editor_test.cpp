@@ -141,7 +141,7 @@ TEST_F(LineEditorTest, CursorKeysBackspaceAndDeleteStopAtTheEnds) {
        R"({Right}{Left}{Right}{Right}Z\r)"        // Right at the end does nothing
        R"({Left}\b\r)"                            // Backspace removes the character before
        R"({Left}{Left}\x00S\r\x00S\r)"            // 0,83 deletes at the cursor, not at the end
-       R"({Left}{Delete}{Up}{F1}\r)"              // the window layer gives no 0,83
+       R"({Left}{Delete}{Up}{F1}\r)"              // no 0,83 from the window layer; F1 does nothing
        R"({Left}{Left}XY\r)");
   EXPECT_EQ(Edit("abc"), "Zabc");
   EXPECT_EQ(Edit("abc"), "abcZ");

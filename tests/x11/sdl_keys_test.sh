@@ -182,9 +182,10 @@ keys='^(queued|read) '
 xdotool key shift+Down
 await "Shift+Down" "$keys" "queued 0" "queued 160" "read 0" "read 160"
 
-# Ctrl+Shift+Down and F1 queue nothing: the next codes are Ctrl+Left's.
-xdotool key ctrl+shift+Down F1 ctrl+Left
-await "Ctrl+Shift+Down, F1, Ctrl+Left" "$keys" "queued 0" "queued 115" "read 0" "read 115"
+# Ctrl+Shift+Down and Ctrl+F1 queue nothing: the next codes are Ctrl+Left's; F1 is 0, 59.
+xdotool key ctrl+shift+Down ctrl+F1 ctrl+Left F1
+await "Ctrl+Shift+Down, Ctrl+F1, Ctrl+Left, F1" "$keys" "queued 0" "queued 115" "read 0" "read 115" \
+  "queued 0" "queued 59" "read 0" "read 59"
 
 xdotool key Page_Up
 await "PgUp" "$keys" "queued 0" "queued 73" "read 0" "read 73"
@@ -270,7 +271,7 @@ x11_exit0 Yes
 # The whole run's key traffic, in order, with nothing extra.
 x11_key_log '^(queued|read|close) ' \
   "queued 0" "queued 160" "read 0" "read 160" \
-  "queued 0" "queued 115" "read 0" "read 115" \
+  "queued 0" "queued 115" "read 0" "read 115" "queued 0" "queued 59" "read 0" "read 59" \
   "queued 0" "queued 73" "read 0" "read 73" \
   "queued 244" "read 244" "queued 1" "read 1" "queued 2" "read 2" \
   "queued 0" "queued 72" "read 0" "read 72" "queued 0" "queued 81" "read 0" "read 81" \
