@@ -12,6 +12,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/system.h"
 
 namespace app {
 
@@ -32,7 +33,7 @@ Progress g_progress;
 void ShowProgress() {
   Progress& p = g_progress;
   if (!p.terminal) return;
-  const std::uint64_t now = platform::SteadyMs();
+  const std::uint64_t now = platform::MonotonicMs();
   if (now - p.start < 1000 || (p.shown > 0 && now - p.last < 100)) return;
   p.last = now;
   char line[600];
@@ -62,7 +63,7 @@ class ProgressOn {
   explicit ProgressOn(int total) : saved_(drawing::ReadProgressProc) {
     g_progress = Progress{};
     g_progress.terminal = platform::StderrIsTerminal();
-    g_progress.start = platform::SteadyMs();
+    g_progress.start = platform::MonotonicMs();
     g_progress.total = total;
     drawing::ReadProgressProc = RecordsRead;
   }

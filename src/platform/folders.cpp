@@ -1,40 +1,34 @@
 #include "platform/folders.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/system.h"
 
 namespace platform {
 
-namespace fs = std::filesystem;
-
-bool IsFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(fs::path(path), ec);
-}
+bool IsFolder(const std::string& path) { return !path.empty() && KindOf(path) == PathKind::kFolder; }
 
 bool CreateFolders(const std::string& path, int& err) {
-  std::error_code ec;
-  fs::create_directories(fs::path(path), ec);
   if (IsFolder(path)) return true;
-  err = ec ? ec.value() : ENOTDIR;
-  return false;
+  // Each missing folder from the top down; a file in the way ends it.
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (!folder.empty() && folder.back() != ':' && !IsFolder(folder)) {
+      const int e = MakeFolder(folder);
+      if (e != 0 && !(e == EEXIST && IsFolder(folder))) {
+        err = e == EEXIST ? ENOTDIR : e;
+        return false;
+      }
+    }
+    if (slash == std::string::npos) return true;
+  }
 }
 
 bool ChangeFolder(const std::string& path, std::string& reason) {
-  std::error_code ec;
-  fs::current_path(fs::path(path), ec);
-  if (ec) reason = ec.message();
-  return !ec;
+  const int err = SetCurrentFolder(path);
+  if (err != 0) reason = SystemReason(err);
+  return err == 0;
 }
 
 std::string MissingFolder(const std::string& path) {
@@ -43,8 +37,7 @@ std::string MissingFolder(const std::string& path) {
   for (auto slash = path.find_last_of('/'); slash != std::string::npos && slash > 0;
        slash = path.find_last_of('/', slash - 1)) {
     const std::string folder = path.substr(0, slash);
-    std::error_code ec;
-    if (fs::exists(fs::path(folder), ec)) break;
+    if (KindOf(folder) != PathKind::kNone) break;
     missing = folder;
   }
   return missing;
@@ -63,20 +56,6 @@ std::string FailureReason(const std::string& path, const std::string& display, i
     if (missing.size() > given_from) missing.erase(0, given_from);
   }
   return reason + " (folder \"" + missing + "\" is missing)";
-}
-
-bool StderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) == 1;
-#endif
-}
-
-std::uint64_t SteadyMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
 }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
-// What the command line and the batch runs ask of the system about folders and the
-// terminal: small calls each system layer provides.
+// Folders as the command line and the batch runs use them, and the reasons of failures, over
+// the system layer.
 #pragma once
-#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -21,10 +20,5 @@ std::string SystemReason(int err);
 // Why `path` could not be opened or made: the system's text, and for a missing folder on
 // its way, that folder, spelt as `display` spells it when `display` is how `path` ends.
 std::string FailureReason(const std::string& path, const std::string& display, int err);
-
-// True when the standard error stream is a terminal (progress lines go only there).
-bool StderrIsTerminal();
-// Milliseconds of a clock that never goes back; real time, also in headless runs.
-std::uint64_t SteadyMs();
 
 }  // namespace platform

@@ -77,7 +77,11 @@ int RemoveFile(const std::string& path);
 int CreateUniqueFolder(const std::string& base, const std::string& prefix, std::string& path);
 int RemoveFolder(const std::string& path);
 
-bool ChangeFolder(const std::string& path);
+// A new folder: 0 or an errno value (EEXIST when the name is taken).
+int MakeFolder(const std::string& path);
+// Makes `path` the current folder: 0 or an errno value.
+int SetCurrentFolder(const std::string& path);
+inline bool ChangeFolder(const std::string& path) { return SetCurrentFolder(path) == 0; }
 // The current folder; empty when it cannot be named.
 std::string CurrentFolder();
 bool IsAbsolutePath(std::string_view path);
@@ -115,6 +119,9 @@ std::string GetEnv(const char* name);
 std::FILE* OpenStream(const std::string& path, const char* mode);
 // The command line as UTF-8 strings (argv[0] first).
 std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// True when the standard error stream is a terminal.
+bool StderrIsTerminal();
 
 // Milliseconds of a clock that never goes back.
 std::uint64_t MonotonicMs();

@@ -180,7 +180,9 @@ int CreateUniqueFolder(const std::string& base, const std::string& prefix, std::
 
 int RemoveFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0 ? 0 : errno; }
 
-bool ChangeFolder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+int MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno; }
+
+int SetCurrentFolder(const std::string& path) { return ::chdir(path.c_str()) == 0 ? 0 : errno; }
 
 std::string CurrentFolder() {
   std::string buf(4096, '\0');
@@ -262,6 +264,8 @@ std::string GetEnv(const char* name) {
 std::FILE* OpenStream(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 std::uint64_t MonotonicMs() {
   timespec ts{};

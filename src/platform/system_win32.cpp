@@ -246,7 +246,13 @@ int RemoveFolder(const std::string& path) {
   return RemoveDirectoryW(WidePath(path).c_str()) ? 0 : LastErrno();
 }
 
-bool ChangeFolder(const std::string& path) { return SetCurrentDirectoryW(WidePath(path).c_str()) != 0; }
+int MakeFolder(const std::string& path) {
+  return CreateDirectoryW(WidePath(path).c_str(), nullptr) ? 0 : LastErrno();
+}
+
+int SetCurrentFolder(const std::string& path) {
+  return SetCurrentDirectoryW(WidePath(path).c_str()) ? 0 : LastErrno();
+}
 
 std::string CurrentFolder() {
   std::wstring buf(MAX_PATH, L'\0');
@@ -352,6 +358,12 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   for (int i = 0; i < n; ++i) args.push_back(Utf8FromWide(wide[i]));
   LocalFree(wide);
   return args;
+}
+
+bool StderrIsTerminal() {
+  // A console; a pipe or a file (tests, scripts) is not one.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 std::uint64_t MonotonicMs() { return GetTickCount64(); }

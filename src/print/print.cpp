@@ -41,6 +41,7 @@ namespace {
 constexpr const char* kPrintMessage = " Вывод чертежа на принтер;Print";
 
 bool g_printer_found = false;  // the last FindPrinter found one
+bool g_printer_folder = false; // and it is a folder of files (UGFVIEW_PRINT_DIR)
 std::string g_failure;         // why the last failed sheet failed
 
 std::int32_t SheetsFor(float extent, float scale, float sheet) {
@@ -51,6 +52,7 @@ std::int32_t SheetsFor(float extent, float scale, float sheet) {
 void ReadSettings(const platform::PrinterInfo& p) {
   PrinterDevice = p.name;
   PrinterDriver = p.driver;
+  g_printer_folder = p.kind == platform::PrinterKind::kFolder;
   PrinterPort = p.port;
   PrintableWidthDots = p.kind == platform::PrinterKind::kNone ? 0 : p.width_dots;
   PrintableHeightDots = p.kind == platform::PrinterKind::kNone ? 0 : p.height_dots;
@@ -135,7 +137,7 @@ void NoteSheetsSent(bool had_printer) {
   const std::string of_en = FailedSheets > 0 ? " of " + std::to_string(SheetCount) : "";
   const std::string where = Cp866(PrinterDevice);
   // The count first: a long folder name is squeezed to fit the row.
-  if (PrinterDriver == "PDF folder") {
+  if (g_printer_folder) {
     dialogs::SetMenuNote(Cp866(" Листов: ") + sent + of + Cp866(", записаны в каталог ") + where + ";Sheets: " + sent +
                          of_en + ", written to folder " + where);
   } else {

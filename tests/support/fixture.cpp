@@ -13,10 +13,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/program.h"
 #include "drawing/element_store.h"
@@ -234,10 +231,14 @@ RunResult RunUgfview(const std::vector<std::string>& args, const std::string& cw
 #endif
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+  // Through the system layer: UTF-8 names on every system.
+  std::string bytes;
+  if (std::FILE* f = platform::OpenStream(path, "rb")) {
+    char buf[1 << 16];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+    std::fclose(f);
+  }
+  return bytes;
 }
 
 namespace {
