@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -25,42 +27,109 @@ constexpr std::array<bool, 256> kEndsNumber = [] {
 }();
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool EndsNumber(char c) { return kEndsNumber[static_cast<unsigned char>(c)]; }
 
-// Powers of ten that a float holds exactly (5^10 < 2^24).
-constexpr std::array<float, 11> kPow10 = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                          1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+// --- records as writers write them -------------------------------------------------------
+// "%5.2f %5.2f %d" and the like: whole records at a time, straight from the buffer, each
+// number in one pass over its digits. The loops stop at the 0 that follows the data.
+
+// Spaces and tabs.
+[[gnu::always_inline]] inline const char* SkipRecordBlanks(const char* p) {
+  while (*p == ' ') ++p;
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+// Powers of ten a float holds exactly (5^10 < 2^24), and 10^-k rounded to double.
+constexpr std::array<float, 11> kPow10Single = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr std::array<double, 20> kTenths = {
+    1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,
+    1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19};
+
+// The nearest float to m × 10^-k (m < 2^53, k < 20), negated if asked; false when that
+// takes more than this, and the general parser decides.
+[[gnu::always_inline]] inline bool ScaledSingle(std::uint64_t m, long k, bool neg, float& out) {
+  float f;
+  if (m <= (1u << 24) && k <= 10) {
+    // Both operands exact, one rounding.
+    f = static_cast<float>(m) / kPow10Single[static_cast<std::size_t>(k)];
+  } else {
+    // m is exact and 10^-k off by half a unit at most, so q lies within two units of the
+    // exact value. Rounding q to float gives the nearest float to the exact value unless a
+    // point halfway between two floats lies that close (each such point is a double).
+    const double q = static_cast<double>(m) * kTenths[static_cast<std::size_t>(k)];
+    const std::uint64_t below = (std::bit_cast<std::uint64_t>(q) + 4) & 0x1FFFFFFFu;
+    if (below - 0x10000000u <= 8 && k > 0) return false;
+    f = static_cast<float>(q);
+  }
+  out = std::bit_cast<float>(std::bit_cast<std::uint32_t>(f) ^ (static_cast<std::uint32_t>(neg) << 31));
+  return true;
+}
+
+// Appends the digits at p to m; returns the byte after them.
+[[gnu::always_inline]] inline const char* TakeDigits(const char* p, std::uint64_t& m) {
+  for (std::uint64_t d; (d = static_cast<unsigned char>(*p) - std::uint64_t{'0'}) < 10; ++p) m = m * 10 + d;
+  return p;
+}
+
+// [+|-] digits [. digits] with 1..19 digits, ended by a blank or a line end, at p; null when
+// the general parser must decide.
+[[gnu::always_inline]] inline const char* FastReal(const char* p, float& out) {
+  const bool neg = *p == '-';
+  p += neg || *p == '+';
+  const char* const first = p;
+  std::uint64_t m = 0;
+  p = TakeDigits(p, m);
+  const long n_int = p - first;
+  long n_frac = 0;
+  if (*p == '.') {
+    const char* const f = ++p;
+    p = TakeDigits(p, m);
+    n_frac = p - f;
+  }
+  const long n = n_int + n_frac;
+  if (n == 0 || n > 19 || !EndsNumber(*p) || m >= (std::uint64_t{1} << 53)) return nullptr;
+  return ScaledSingle(m, n_frac, neg, out) ? p : nullptr;
+}
+
+// [+|-] 1..9 digits, ended by a blank or a line end.
+[[gnu::always_inline]] inline const char* FastInteger(const char* p, std::int32_t& out) {
+  const bool neg = *p == '-';
+  p += neg || *p == '+';
+  const char* const first = p;
+  std::int32_t v = 0;
+  while (IsDigit(*p) && p - first < 9) v = v * 10 + (*p++ - '0');
+  if (p == first || !EndsNumber(*p)) return nullptr;
+  out = neg ? -v : v;
+  return p;
+}
+
+// --- the general path -------------------------------------------------------------------
 
 // [+|-] digits [. [digits]] | [+|-] . digits, then [e|E [+|-] digits]; the nearest float.
 // A value beyond the float range is refused; one too small for it becomes zero.
 bool ParseReal(const char* first, const char* last, float& out) {
   const char* p = first;
-  bool neg = false;
-  if (p < last && (*p == '+' || *p == '-')) neg = *p++ == '-';
-  const char* digits_from = p;
-
-  std::uint64_t m = 0;
-  bool m_exact = true;
-  long int_digits = 0;      // integer digits after leading zeros
-  long frac_zeros = 0;      // zeros opening the fraction while the value is still zero
-  long frac_digits = 0;
-  long n_digits = 0;
-  auto take = [&](char c) {
-    if (m < 100'000'000'000'000'000ull) m = m * 10 + static_cast<unsigned>(c - '0');
-    else m_exact = false;
-    ++n_digits;
-  };
+  const bool neg = p < last && *p == '-';
+  if (p < last && (*p == '+' || *p == '-')) ++p;
+  const char* const digits = p;
+  bool any_digit = false, nonzero = false;
+  long int_digits = 0;  // integer digits after leading zeros
+  long frac_zeros = 0;  // zeros opening the fraction while the value is still zero
   for (; p < last && IsDigit(*p); ++p) {
-    if (m != 0 || *p != '0') ++int_digits;
-    take(*p);
+    any_digit = true;
+    nonzero = nonzero || *p != '0';
+    int_digits += nonzero;
   }
   if (p < last && *p == '.') {
     for (++p; p < last && IsDigit(*p); ++p) {
-      if (m == 0 && *p == '0') ++frac_zeros;
-      take(*p);
-      ++frac_digits;
+      any_digit = true;
+      nonzero = nonzero || *p != '0';
+      frac_zeros += !nonzero;
     }
   }
-  if (n_digits == 0) return false;
+  if (!any_digit) return false;
   long exp = 0;
   if (p < last && (*p == 'e' || *p == 'E')) {
     ++p;
@@ -72,17 +141,8 @@ bool ParseReal(const char* first, const char* last, float& out) {
   }
   if (p != last) return false;
 
-  // Both operands exact, one rounding: the correctly rounded float.
-  const long k = exp - frac_digits;
-  if (m_exact && m <= (1u << 24) && k >= -10 && k <= 10) {
-    float f = static_cast<float>(m);
-    f = k < 0 ? f / kPow10[static_cast<std::size_t>(-k)] : f * kPow10[static_cast<std::size_t>(k)];
-    out = neg ? -f : f;
-    return true;
-  }
   float f = 0;
-  const auto r = std::from_chars(neg ? digits_from - 1 : digits_from, last, f,
-                                 std::chars_format::general);
+  const auto r = std::from_chars(neg ? digits - 1 : digits, last, f, std::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) {
     // 0.d... times 10^scale: overflow above, underflow below
     const long scale = exp + (int_digits > 0 ? int_digits : -frac_zeros);
@@ -93,48 +153,6 @@ bool ParseReal(const char* first, const char* last, float& out) {
   if (r.ec != std::errc() || r.ptr != last) return false;
   out = f;
   return true;
-}
-
-// The forms a writer produces: [-] digits [. digits], at most 9 digits and a value the float
-// fast path takes, then a blank, tab or line end, all within the kFastBytes bytes that must
-// follow p. Returns the end of the number, or null when the full parser must decide. Plain
-// loops: the lengths repeat from record to record, so the branches are predicted well.
-constexpr std::size_t kFastBytes = 24;
-
-const char* FastReal(const char* p, float& out) {
-  const char* const last = p + kFastBytes;
-  const bool neg = *p == '-';
-  p += neg;
-  const char* const digits = p;
-  std::uint32_t m = 0;
-  for (; p < last && IsDigit(*p); ++p) m = m * 10 + static_cast<std::uint32_t>(*p - '0');
-  long n = p - digits;
-  long frac = 0;
-  if (p < last && *p == '.') {
-    const char* const f = ++p;
-    for (; p < last && IsDigit(*p); ++p) m = m * 10 + static_cast<std::uint32_t>(*p - '0');
-    frac = p - f;
-    n += frac;
-  }
-  if (n == 0 || n > 9 || p == last || !kEndsNumber[static_cast<unsigned char>(*p)]) return nullptr;
-  if (m > (1u << 24)) return nullptr;
-  float f = static_cast<float>(m);
-  if (frac > 0) f /= kPow10[static_cast<std::size_t>(frac)];
-  out = neg ? -f : f;
-  return p;
-}
-
-// [-] 1..9 digits, then a blank, tab or line end; kFastBytes bytes must follow p.
-const char* FastInteger(const char* p, std::int32_t& out) {
-  const char* const last = p + kFastBytes;
-  const bool neg = *p == '-';
-  p += neg;
-  const char* const digits = p;
-  std::int32_t v = 0;
-  for (; p < last && IsDigit(*p) && p - digits < 9; ++p) v = v * 10 + (*p - '0');
-  if (p == digits || p == last || !kEndsNumber[static_cast<unsigned char>(*p)]) return nullptr;
-  out = neg ? -v : v;
-  return p;
 }
 
 // [+|-] digits, within 32 bits.
@@ -197,45 +215,142 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
     platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err),
                            name_, 0, "cannot open: " + platform::FailureReason(path, name_, err));
   }
-  const std::size_t size = block_size_ + kMaxToken + 1;
-  if (buf_.size() != size) buf_.assign(size, 0);
+  // After the data, the 0 at which the number loops stop.
+  capacity_ = block_size_ + kMaxToken + 1;
+  if (buf_.size() != capacity_ + 1) buf_.assign(capacity_ + 1, 0);
+  data_ = buf_.data();
   pos_ = end_ = 0;
   eof_ = done_ = false;
   line_ = cur_line_ = 1;
   records_ = told_ = 0;
+  pending_ = nullptr;
   SkipLine();  // the label line, whatever it holds
 }
 
 void UgfReader::Close() {
   if (file_.is_open()) {
     file_.Close();
-    ReadProgressProc(records_ - told_);
+    if (tells_progress_) ReadProgressProc(records_ - told_);
     told_ = records_;
   }
 }
 
+std::size_t UgfReader::Read(UgfRecord* out, std::size_t max) {
+  if (!file_.is_open()) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
+  if (pending_) {
+    done_ = true;
+    std::rethrow_exception(std::exchange(pending_, nullptr));
+  }
+  std::size_t n = 0;
+  try {
+    while (n < max && !done_) {
+      if (end_ - pos_ < kWindow && !eof_) {
+        Fill();
+        continue;
+      }
+      if (end_ - pos_ >= kWindow) {
+        const std::size_t k = FastRecords(out + n, max - n);
+        n += k;
+        if (k > 0) continue;
+      }
+      if (!GeneralRecord(out[n])) break;
+      ++n;
+    }
+  } catch (...) {
+    done_ = true;
+    if (n == 0) throw;
+    pending_ = std::current_exception();
+  }
+  return n;
+}
+
+std::size_t UgfReader::FastRecords(UgfRecord* out, std::size_t max) {
+  const char* const base = data_;
+  const char* p = base + pos_;
+  // Far enough from the end of the data that the record is most likely whole.
+  const char* const last_start = base + end_ - kWindow;
+  long line = cur_line_;
+  long record_line = line_;
+  std::size_t n = 0;
+  bool rest_of_line = false;
+  while (n < max && p <= last_start) {
+    UgfRecord& r = out[n];
+    const char* q = FastReal(SkipRecordBlanks(p), r.x);
+    if (q == nullptr) break;
+    q = FastReal(SkipRecordBlanks(q), r.y);
+    if (q == nullptr) break;
+    q = FastInteger(SkipRecordBlanks(q), r.pen);
+    if (q == nullptr) break;
+    ++n;
+    record_line = line;
+    if (r.pen < 0) {
+      done_ = true;  // nothing after the terminator is read
+      p = q;
+      break;
+    }
+    if (q[0] == '\r' && q[1] == '\n') {
+      p = q + 2;
+    } else if (q[0] == '\n') {
+      p = q + 1;
+    } else {
+      p = q;
+      rest_of_line = true;
+      break;
+    }
+    ++line;
+  }
+  pos_ = static_cast<std::size_t>(p - base);
+  cur_line_ = line;
+  line_ = record_line;
+  records_ += static_cast<long>(n);
+  if (rest_of_line) SkipLine();
+  return n;
+}
+
+bool UgfReader::GeneralRecord(UgfRecord& record) {
+  if (!SkipBlanks()) return EndOfData();
+  const long line = cur_line_;
+  const float x = ReadReal();
+  if (!SkipBlanks()) return EndOfData();
+  const float y = ReadReal();
+  if (!SkipBlanks()) return EndOfData();
+  const std::int32_t pen = ReadInteger();
+  ++records_;
+  line_ = line;
+  record = {x, y, pen};
+  if (pen < 0) {
+    done_ = true;
+  } else {
+    SkipLine();
+  }
+  return true;
+}
+
 bool UgfReader::Fill() {
   if (eof_) return false;
-  ReadProgressProc(records_ - told_);
+  if (tells_progress_) ReadProgressProc(records_ - told_);
   told_ = records_;
   if (pos_ > 0) {
-    std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+    std::memmove(data_, data_ + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
+    data_[end_] = 0;
   }
-  const std::size_t want = std::min(block_size_, buf_.size() - end_);
+  const std::size_t want = std::min(block_size_, capacity_ - end_);
   int err = 0;
-  const long long n = platform::ReadSome(file_, buf_.data() + end_, want, err);
+  const long long n = platform::ReadSome(file_, data_ + end_, want, err);
   if (n > 0) {
     // A DOS end-of-file byte ends the data like the end of the file.
-    const char* fresh = buf_.data() + end_;
+    const char* fresh = data_ + end_;
     if (const void* dos = std::memchr(fresh, kDosEof, static_cast<std::size_t>(n))) {
       const auto kept = static_cast<std::size_t>(static_cast<const char*>(dos) - fresh);
       end_ += kept;
+      data_[end_] = 0;
       eof_ = true;
       return kept > 0;
     }
     end_ += static_cast<std::size_t>(n);
+    data_[end_] = 0;
     return true;
   }
   if (n == 0) {
@@ -248,7 +363,7 @@ bool UgfReader::Fill() {
 
 bool UgfReader::SkipBlanks() {
   for (;;) {
-    const char* b = buf_.data();
+    const char* b = data_;
     std::size_t i = pos_;
     long line = cur_line_;
     for (; i < end_; ++i) {
@@ -269,9 +384,9 @@ bool UgfReader::SkipBlanks() {
 std::size_t UgfReader::TokenEnd() {
   std::size_t i = pos_;
   for (;;) {
-    const char* b = buf_.data();
+    const char* b = data_;
     const std::size_t limit = std::min(end_, pos_ + kMaxToken + 1);
-    while (i < limit && !kEndsNumber[static_cast<unsigned char>(b[i])]) ++i;
+    while (i < limit && !EndsNumber(b[i])) ++i;
     if (i - pos_ > kMaxToken) return std::string::npos;
     if (i < end_) return i;
     const std::size_t seen = i - pos_;
@@ -282,7 +397,7 @@ std::size_t UgfReader::TokenEnd() {
 
 void UgfReader::BadNumber(std::size_t end) {
   const std::size_t n = std::min<std::size_t>(end - pos_, 20);
-  BadNumber(std::string_view(buf_.data() + pos_, n));
+  BadNumber(std::string_view(data_ + pos_, n));
 }
 
 void UgfReader::BadNumber(std::string_view shown) {
@@ -293,7 +408,7 @@ void UgfReader::BadNumber(std::string_view shown) {
 void UgfReader::ReadLongNumber(bool real, float& real_out, std::int32_t& integer_out) {
   // The number's opening for the report: the bytes are gone once read through.
   std::array<char, 20> opening{};
-  std::memcpy(opening.data(), buf_.data() + pos_, opening.size());  // the token is longer
+  std::memcpy(opening.data(), data_ + pos_, opening.size());  // the token is longer
   const auto fail = [&] { BadNumber(std::string_view(opening.data(), opening.size())); };
 
   // value = 0.digits × 10^(point + exponent); counts saturate far beyond any float.
@@ -318,11 +433,11 @@ void UgfReader::ReadLongNumber(bool real, float& real_out, std::int32_t& integer
     if (integer_part) point = std::min(point + 1, kBig);
   };
   for (;;) {
-    const char* b = buf_.data();
+    const char* b = data_;
     std::size_t i = pos_;
     for (; i < end_; ++i) {
       const char c = b[i];
-      if (kEndsNumber[static_cast<unsigned char>(c)]) break;
+      if (EndsNumber(c)) break;
       if ((c == '+' || c == '-') && (part == kSign || part == kExpSign)) {
         (part == kSign ? negative : exp_negative) = c == '-';
         part = part == kSign ? kInteger : kExponent;
@@ -370,13 +485,8 @@ void UgfReader::ReadLongNumber(bool real, float& real_out, std::int32_t& integer
 }
 
 void UgfReader::SkipLine() {
-  if (end_ - pos_ >= 2 && buf_[pos_] == '\r' && buf_[pos_ + 1] == '\n') {
-    pos_ += 2;
-    ++cur_line_;
-    return;
-  }
   for (;;) {
-    const char* b = buf_.data();
+    const char* b = data_;
     if (const void* nl = std::memchr(b + pos_, '\n', end_ - pos_)) {
       pos_ = static_cast<std::size_t>(static_cast<const char*>(nl) - b) + 1;
       ++cur_line_;
@@ -389,11 +499,9 @@ void UgfReader::SkipLine() {
 
 float UgfReader::ReadReal() {
   float v = 0;
-  if (end_ - pos_ >= kFastBytes) {
-    if (const char* q = FastReal(buf_.data() + pos_, v)) {
-      pos_ = static_cast<std::size_t>(q - buf_.data());
-      return v;
-    }
+  if (const char* q = FastReal(data_ + pos_, v)) {
+    pos_ = static_cast<std::size_t>(q - data_);
+    return v;
   }
   const std::size_t end = TokenEnd();
   if (end == std::string::npos) {
@@ -401,18 +509,16 @@ float UgfReader::ReadReal() {
     ReadLongNumber(true, v, unused);
     return v;
   }
-  if (!ParseReal(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
+  if (!ParseReal(data_ + pos_, data_ + end, v)) BadNumber(end);
   pos_ = end;
   return v;
 }
 
 std::int32_t UgfReader::ReadInteger() {
   std::int32_t v = 0;
-  if (end_ - pos_ >= kFastBytes) {
-    if (const char* q = FastInteger(buf_.data() + pos_, v)) {
-      pos_ = static_cast<std::size_t>(q - buf_.data());
-      return v;
-    }
+  if (const char* q = FastInteger(data_ + pos_, v)) {
+    pos_ = static_cast<std::size_t>(q - data_);
+    return v;
   }
   const std::size_t end = TokenEnd();
   if (end == std::string::npos) {
@@ -420,7 +526,7 @@ std::int32_t UgfReader::ReadInteger() {
     ReadLongNumber(false, unused, v);
     return v;
   }
-  if (!ParseInteger(buf_.data() + pos_, buf_.data() + end, v)) BadNumber(end);
+  if (!ParseInteger(data_ + pos_, data_ + end, v)) BadNumber(end);
   pos_ = end;
   return v;
 }
@@ -429,27 +535,6 @@ bool UgfReader::EndOfData() {
   done_ = true;
   if (records_ == 0) platform::RunTimeError(platform::kReadPastEnd, name_, cur_line_, "no records");
   return false;
-}
-
-bool UgfReader::Next(UgfRecord& record) {
-  if (!file_.is_open()) platform::RunTimeError(platform::kFileNotOpen, name_, 0, "file not open");
-  if (done_) return false;
-  if (!SkipBlanks()) return EndOfData();
-  const long line = cur_line_;
-  const float x = ReadReal();
-  if (!SkipBlanks()) return EndOfData();
-  const float y = ReadReal();
-  if (!SkipBlanks()) return EndOfData();
-  const std::int32_t pen = ReadInteger();
-  ++records_;
-  line_ = line;
-  record = {x, y, pen};
-  if (pen < 0) {
-    done_ = true;  // nothing after the terminator is read
-  } else {
-    SkipLine();
-  }
-  return true;
 }
 
 }  // namespace drawing

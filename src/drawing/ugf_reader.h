@@ -1,15 +1,18 @@
 // Reading UGF drawings: a label line, then records "X Y PenNo" until a negative PenNo.
-// The reader parses in place from large blocks; it never holds the drawing.
+// The reader parses records where they lie in large blocks of the file; it never holds the
+// drawing. Records in the writers' layout take a path made for them (whole records at a time,
+// each number in one pass); anything else goes through the general one, number by number.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/system.h"
 #include "platform/hook.h"
+#include "platform/system.h"
 
 namespace drawing {
 
@@ -49,12 +52,28 @@ class UgfReader {
   // the file or a DOS end-of-file byte (an incomplete last record is dropped). A record with a negative pen is
   // returned like any other; the caller stops there. A number that cannot be read ends
   // the run with code 106; a file without a first record with code 100.
-  bool Next(UgfRecord& record);
+  bool Next(UgfRecord& record) { return Read(&record, 1) == 1; }
+  // Up to `max` records into `out`, as Next reads them one by one; 0 at the end of the data.
+  // An error comes after the records before it: those are returned first, and the next call
+  // ends the run.
+  std::size_t Read(UgfRecord* out, std::size_t max);
   void Close();
+  // A reader that reads for another thread leaves the telling of ReadProgressProc, which
+  // belongs to the program's thread, to whoever takes its records (RecordStream).
+  void TellNoProgress() { tells_progress_ = false; }
   long line() const { return line_; }  // line of the last record read (1-based)
   bool is_open() const { return file_.is_open(); }
 
  private:
+  // Bytes after the start of a record that the record path wants in the buffer: a record
+  // cut by the end of the block takes the general path.
+  static constexpr std::size_t kWindow = 64;
+
+  std::size_t ReadRecords(UgfRecord* out, std::size_t max);
+  // Records in the writers' layout, each on a line of its own inside the window, from pos_;
+  // stops at the first one it cannot take whole.
+  std::size_t FastRecords(UgfRecord* out, std::size_t max);
+  bool GeneralRecord(UgfRecord& record);  // one record, any layout; false at the end
   bool Fill();                 // more bytes into the buffer; false at the end of the file
   bool SkipBlanks();           // to the next number; false at the end of the file
   // End of the number at pos_ (refills, keeping the number); npos when it is longer than
@@ -73,6 +92,8 @@ class UgfReader {
   platform::SysFile file_;
   std::string name_;
   std::vector<char> buf_;
+  char* data_ = nullptr;       // the data in buf_
+  std::size_t capacity_ = 0;   // bytes the data may take
   std::array<char, kKeptDigits + 32> long_{};
   std::size_t block_size_ = kDefaultBlockSize;
   std::size_t pos_ = 0;
@@ -83,6 +104,8 @@ class UgfReader {
   long cur_line_ = 1;     // line at pos_
   long records_ = 0;
   long told_ = 0;          // records ReadProgressProc was told of
+  bool tells_progress_ = true;
+  std::exception_ptr pending_;  // an error that waits for the records before it
 };
 
 }  // namespace drawing
