@@ -7,7 +7,7 @@
 
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
-#include "drawing/ugf_reader.h"
+#include "drawing/record_stream.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -69,7 +69,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
   // Pass 1: extents of every record before the terminator, pen-up records included.
   float min_x = 0, max_x = 0, min_y = 0, max_y = 0;
   {
-    UgfReader reader;
+    RecordStream reader;
     reader.Open(source, source_name);
     if (reader.Next(r)) {
       RotatePoint(r.x, r.y);
@@ -113,7 +113,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
 
   // Pass 2: pen commands.
   {
-    UgfReader reader;
+    RecordStream reader;
     reader.Open(source, source_name);
     while (reader.Next(r) && r.pen >= 0) {
       RotatePoint(r.x, r.y);

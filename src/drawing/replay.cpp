@@ -8,6 +8,7 @@
 #include "dialogs/text_area.h"
 #include "drawing/element_store.h"
 #include "drawing/ugf_export.h"
+#include "drawing/record_stream.h"
 #include "drawing/ugf_reader.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
@@ -90,7 +91,7 @@ void DrawOldVariant() {
 
 void ReadNewVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
-  UgfReader reader;
+  RecordStream reader;
   reader.Open(file, ShownName(file));
   UgfRecord r;
   if (!reader.Next(r)) return;
@@ -126,7 +127,7 @@ void ReadNewVariant(const std::string& file, float z) {
 
 void ReadOldVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
-  UgfReader reader;
+  RecordStream reader;
   reader.Open(file, ShownName(file));
   UgfRecord r;
   if (!reader.Next(r)) return;

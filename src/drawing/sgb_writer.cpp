@@ -7,7 +7,7 @@
 
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
-#include "drawing/ugf_reader.h"
+#include "drawing/record_stream.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -95,7 +95,7 @@ std::int64_t WriteSgb(const std::string& source, const std::string& target_path,
   platform::OutputFile out;
   out.Open(target_path, TargetName(target_path, display));
   SgbLines lines(out);
-  UgfReader reader;
+  RecordStream reader;
   reader.Open(source, ShownName(source));
 
   Run run;

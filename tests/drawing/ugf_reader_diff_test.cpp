@@ -26,7 +26,8 @@ struct Outcome {
 
   bool operator==(const Outcome& o) const {
     return records.size() == o.records.size() &&
-           std::memcmp(records.data(), o.records.data(), records.size() * sizeof records[0]) == 0 &&
+           std::equal(records.begin(), records.end(), o.records.begin(),
+                      [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; }) &&
            lines == o.lines && code == o.code && line == o.line && what == o.what;
   }
 };
