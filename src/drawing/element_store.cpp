@@ -23,15 +23,15 @@ std::int32_t PointCount = 0;
 std::int32_t ContourCount = 0;
 std::int32_t ClosedContourCount = 0;
 std::int32_t ElementColour = 0;
+constinit std::array<float, kMemoryPoints + 1> PointX{};
+constinit std::array<float, kMemoryPoints + 1> PointY{};
+constinit std::array<float, kMemoryPoints + 1> PointZ{};
 
 namespace {
 
 constexpr std::int32_t kMaxIndex = std::numeric_limits<std::int32_t>::max();
 
-// Index 0 is unused: points and contours are numbered from 1.
-std::array<float, kMemoryPoints + 1> PointX{};
-std::array<float, kMemoryPoints + 1> PointY{};
-std::array<float, kMemoryPoints + 1> PointZ{};
+// Index 0 is unused: contours are numbered from 1.
 std::array<std::int32_t, kMemoryContours + 1> ContourFirst{};
 std::array<std::uint8_t, kMemoryContours + 1> ContourKind{};
 std::array<std::uint8_t, kMemoryContours + 1> ContourColour{};
@@ -270,11 +270,6 @@ void BeginContour() {
   PutContour(ContourCount, Succ(PointCount), 1, ElementColour);
 }
 
-void AddPoint(float x, float y, float z) {
-  PointCount = Succ(PointCount);
-  PutPoint(PointCount, x, y, z);
-}
-
 void CloseElement() {
   ClosedContourCount = ContourCount;
   // An element without contours gets a sentinel of kind and colour 0.
@@ -291,14 +286,7 @@ void ContourRange(std::int32_t k, std::int32_t& first, std::int32_t& last, std::
   last = LastBefore(next);
 }
 
-void PutPoint(std::int32_t i, float x, float y, float z) {
-  if (i <= 0) return;
-  if (i <= kMemoryPoints) {
-    PointX[i] = x;
-    PointY[i] = y;
-    PointZ[i] = z;
-    return;
-  }
+void PutFilePoint(std::int32_t i, float x, float y, float z) {
   if (!PointFile.is_open()) {
     dialogs::ShowMessage(0, platform::Cp866("BUF_PUT-Открытие файла"));
     graphics::WaitMilliseconds(500);
@@ -310,14 +298,7 @@ void PutPoint(std::int32_t i, float x, float y, float z) {
   PointFile.Write(r + 2, std::bit_cast<std::uint32_t>(z));
 }
 
-void GetPoint(std::int32_t i, float& x, float& y, float& z) {
-  if (i <= 0) return;
-  if (i <= kMemoryPoints) {
-    x = PointX[i];
-    y = PointY[i];
-    z = PointZ[i];
-    return;
-  }
+void GetFilePoint(std::int32_t i, float& x, float& y, float& z) {
   if (!PointFile.is_open()) {
     char number[16];
     std::snprintf(number, sizeof number, "%4d", i);

@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace drawing {
 
@@ -14,15 +15,41 @@ extern std::int32_t ContourCount;
 extern std::int32_t ClosedContourCount;
 extern std::int32_t ElementColour;
 
+// Points 1..kMemoryPoints (index 0 unused). Every replay passes each point through here, so
+// their access is inline; points beyond them go to the scratch file.
+extern std::array<float, kMemoryPoints + 1> PointX;
+extern std::array<float, kMemoryPoints + 1> PointY;
+extern std::array<float, kMemoryPoints + 1> PointZ;
+void PutFilePoint(std::int32_t i, float x, float y, float z);
+void GetFilePoint(std::int32_t i, float& x, float& y, float& z);
+
 void ElementStoreStartUp();
 void BeginElement();
 void BeginContour();
-void AddPoint(float x, float y, float z);
 void CloseElement();
 void ContourRange(std::int32_t k, std::int32_t& first, std::int32_t& last, std::int32_t& kind,
                   std::int32_t& colour);
-void PutPoint(std::int32_t i, float x, float y, float z);
-void GetPoint(std::int32_t i, float& x, float& y, float& z);
+
+inline void PutPoint(std::int32_t i, float x, float y, float z) {
+  if (i <= 0) return;
+  if (i > kMemoryPoints) return PutFilePoint(i, x, y, z);
+  PointX[i] = x;
+  PointY[i] = y;
+  PointZ[i] = z;
+}
+
+inline void GetPoint(std::int32_t i, float& x, float& y, float& z) {
+  if (i <= 0) return;
+  if (i > kMemoryPoints) return GetFilePoint(i, x, y, z);
+  x = PointX[i];
+  y = PointY[i];
+  z = PointZ[i];
+}
+
+inline void AddPoint(float x, float y, float z) {
+  if (PointCount < std::numeric_limits<std::int32_t>::max()) ++PointCount;
+  PutPoint(PointCount, x, y, z);
+}
 void PutContour(std::int32_t k, std::int32_t first, std::int32_t kind, std::int32_t colour);
 void GetContour(std::int32_t k, std::int32_t& first, std::int32_t& kind, std::int32_t& colour);
 

@@ -377,6 +377,48 @@ void RasterLine(i64 x1, i64 y1, i64 x2, i64 y2, const Writer& write) {
   }
 }
 
+// A line of the solid pen whose ends both lie in the visible box, which is most of a
+// picture: nothing to clip, and every pixel in between is inside too (the box is convex).
+// The same pixels as RasterClipped and the end's Plot draw, in one pass. The direction is
+// chosen by selections rather than branches: the lines of a picture point every way, and a
+// branch on their direction would be mispredicted half the time.
+inline i64 Select(bool c, i64 a, i64 b) {
+  const i64 m = -static_cast<i64>(c);
+  return (a & m) | (b & ~m);
+}
+inline u64 Magnitude(i64 v) {
+  const i64 sign = v >> 63;
+  return static_cast<u64>((v ^ sign) - sign);
+}
+
+void SolidLineInside(i64 x1, i64 y1, i64 x2, i64 y2, std::uint32_t c) {
+  std::uint32_t* const base = Screen.pixels.data();
+  const i64 stride = Screen.width;
+  const bool xmajor = Magnitude(y2 - y1) <= Magnitude(x2 - x1);
+  const i64 p1 = Select(xmajor, x1, y1), q1 = Select(xmajor, y1, x1);
+  const i64 p2 = Select(xmajor, x2, y2), q2 = Select(xmajor, y2, x2);
+  const bool back = p2 < p1;
+  const i64 a1 = Select(back, p2, p1), b1 = Select(back, q2, q1);
+  const i64 a2 = Select(back, p1, p2), b2 = Select(back, q1, q2);
+  // As Interior with start = a1 + 1 (k = 1) and end = a2 - 1; d < kFixedLimit on any screen.
+  const i64 d = a2 - a1;
+  if (d >= 2) {
+    const u64 ad = Magnitude(b2 - b1);
+    const u64 m = ((ad << kFixedBits) + static_cast<u64>(d) - 1) / static_cast<u64>(d);
+    const i64 major_step = Select(xmajor, 1, stride);
+    const i64 minor_step = Select(xmajor, stride, 1) * Select(b2 < b1, -1, 1);
+    i64 idx = Select(xmajor, b1, a1 + 1) * stride + Select(xmajor, a1 + 1, b1);
+    u64 acc = m;
+    const SolidWriter w{c};
+    for (i64 n = 1; n < d; ++n) {
+      w(base[idx + static_cast<i64>(acc >> kFixedBits) * minor_step], n);
+      acc += m;
+      idx += major_step;
+    }
+  }
+  base[y2 * stride + x2] = c;
+}
+
 // A line whose clipped ends are known: the single point, or the interior pixels in the
 // current mode and style.
 void RasterClipped(i64 x1, i64 y1, i64 x2, i64 y2) {
@@ -541,9 +583,17 @@ void WinMoveToPoint(int x, int y) {
 }
 
 void WinLineToPoint(int x, int y) {
-  WinDrawLine(CurrentPoint.x, CurrentPoint.y, x, y);
-  Plot(i64{x} + Viewport.origin_x, i64{y} + Viewport.origin_y, PenValue());
+  FrameDirty = true;
+  const i64 ox = Viewport.origin_x, oy = Viewport.origin_y;
+  const i64 x1 = CurrentPoint.x + ox, y1 = CurrentPoint.y + oy;
+  const i64 x2 = x + ox, y2 = y + oy;
   CurrentPoint = {x, y};
+  if (PixelOutputEnabled && XorMode == 0 && LineStyle == 0 && InClip(x1, y1) && InClip(x2, y2)) {
+    SolidLineInside(x1, y1, x2, y2, DrawColorRGB);
+    return;
+  }
+  DrawLineClient(x1, y1, x2, y2);
+  Plot(x2, y2, PenValue());
 }
 
 void WinPutPixel(int x, int y, int index) {

@@ -4,16 +4,25 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace platform {
 
 inline constexpr double kIntLimit = 1073741824.0;  // 2^30
 
-// Nearest integer, halves to the even neighbour.
+// Nearest integer, halves to the even neighbour (the processor's rounding, as nearbyint
+// takes it, in one instruction where there is one: the transforms round every point).
 inline int RoundInt(double v) {
   if (!(v == v)) return 0;
   if (v >= kIntLimit) return 1 << 30;
   if (v <= -kIntLimit) return -(1 << 30);
+#if defined(__SSE2__)
+  return _mm_cvtsd_si32(_mm_set_sd(v));
+#else
   return static_cast<int>(std::nearbyint(v));
+#endif
 }
 
 // Toward zero.

@@ -31,33 +31,44 @@ struct PenPos {
 constinit PenPos g_pen{0.0, 0.0, 0.0};
 constinit bool g_pen_placed = false;
 
+// The helpers of the per-point path are inlined into it, so that a point's offsets stay in
+// registers from the projection to the rounding.
+
 // Depth along the view direction (row 3 of Projection).
-double DepthOf(double x, double y, double z) {
+[[gnu::always_inline]] inline double DepthOf(double x, double y, double z) {
   return Projection[3][1] * x + Projection[3][2] * y + Projection[3][3] * z;
 }
 
 // Window mapping of a view-plane point, before rounding.
-double OffsetX(double u) { return (u - ViewCentreU) / static_cast<double>(UnitsPerPixelX); }
-double OffsetY(double v) { return (v - ViewCentreV) / static_cast<double>(UnitsPerPixelY); }
+[[gnu::always_inline]] inline double OffsetX(double u) {
+  return (u - ViewCentreU) / static_cast<double>(UnitsPerPixelX);
+}
+[[gnu::always_inline]] inline double OffsetY(double v) {
+  return (v - ViewCentreV) / static_cast<double>(UnitsPerPixelY);
+}
 
-int PixelX(double offset_x) { return platform::RoundInt(offset_x) + ScreenCentreX; }
-int PixelY(double offset_y) { return ScreenCentreY - platform::RoundInt(offset_y); }
-int DepthStep(double w) { return platform::RoundInt(w) + DepthOrigin; }
+[[gnu::always_inline]] inline int PixelX(double offset_x) {
+  return platform::RoundInt(offset_x) + ScreenCentreX;
+}
+[[gnu::always_inline]] inline int PixelY(double offset_y) {
+  return ScreenCentreY - platform::RoundInt(offset_y);
+}
+[[gnu::always_inline]] inline int DepthStep(double w) { return platform::RoundInt(w) + DepthOrigin; }
 
-void WorldToOffset(double x, double y, double z, double& ox, double& oy) {
+[[gnu::always_inline]] inline void WorldToOffset(double x, double y, double z, double& ox, double& oy) {
   const Matrix3& p = Projection;
   ox = OffsetX(p[1][1] * x + p[1][2] * y + p[1][3] * z);
   oy = OffsetY(p[2][1] * x + p[2][2] * y + p[2][3] * z);
 }
 
-PenPos PenOf(float x, float y, float z) {
+[[gnu::always_inline]] inline PenPos PenOf(float x, float y, float z) {
   PenPos p{};
   WorldToOffset(x, y, z, p.x, p.y);
   p.w = (DepthOf(x, y, z) - DepthCentre) / static_cast<double>(DepthScale);
   return p;
 }
 
-bool InClipBox(const PenPos& p) {
+[[gnu::always_inline]] inline bool InClipBox(const PenPos& p) {
   return std::fabs(p.x) <= kClipLimit && std::fabs(p.y) <= kClipLimit;
 }
 
@@ -239,6 +250,13 @@ void MoveToWorld(float x, float y, float z) {
 void LineToWorld(float x, float y, float z) {
   const PenPos from = g_pen;
   g_pen = PenOf(x, y, z);
+  if (InClipBox(from) && InClipBox(g_pen)) [[likely]] {
+    // Nothing to cut (so also nothing infinite or not a number).
+    if (!g_pen_placed) MovePen(from);
+    graphics::LineToPointDepth(PixelX(g_pen.x), PixelY(g_pen.y), DepthStep(g_pen.w));
+    g_pen_placed = true;
+    return;
+  }
   PenPos start{}, end{};
   bool start_cut = false, end_cut = false;
   if (!ClipSegment(from, g_pen, start, end, start_cut, end_cut)) {
