@@ -31,7 +31,7 @@ ctest --test-dir build --output-on-failure -L 'x11|cups'
 stage "Windows program (MinGW-w64 cross build, tests under wine)"
 tools/windows.sh test
 
-stage "reader fuzz target (libFuzzer, 60 s)"
+stage "reader fuzz targets (libFuzzer, 60 s: the reader in large and small blocks, the fast reader against the plain one)"
 tools/fuzz.sh 60
 
 stage "done"

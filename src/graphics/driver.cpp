@@ -276,6 +276,18 @@ i128 NonZero(i128 d) { return d == 0 ? 1 : d; }
 constexpr int kFixedBits = 40;
 constexpr u64 kFixedLimit = u64{1} << 20;
 
+// For the short lines most pictures are made of, m' = ad·ceil(2^kFixedBits/d) from a table
+// takes the place of m, without a division: m' exceeds ad·2^kFixedBits/d by less than ad <= d,
+// so k·m' exceeds k·ad·2^kFixedBits/d by less than k·d < d², which stays below 2^kFixedBits/d
+// while d³ < 2^kFixedBits: the same floors as with m, and k·m' < 2^61.
+constexpr u64 kShortLine = 1024;
+constexpr std::array<u64, kShortLine> kReciprocal = [] {
+  std::array<u64, kShortLine> r{};
+  for (u64 d = 1; d < kShortLine; ++d) r[d] = ((u64{1} << kFixedBits) + d - 1) / d;
+  return r;
+}();
+static_assert(kShortLine * kShortLine * kShortLine < (u64{1} << kFixedBits));
+
 // Interior pixels of a line between ordered ends along the major axis. (a1, b1) and
 // (a2, b2) are (major, minor) coordinates with a1 < a2 and |b2 - b1| <= a2 - a1; the
 // pixel at major coordinate a has minor b1 + trunc((a - a1)·(b2 - b1)/(a2 - a1)).
@@ -303,7 +315,7 @@ void Interior(i64 a1, i64 b1, i64 a2, i64 b2, bool xmajor, const Writer& write) 
   const bool inside = static_cast<u64>(b1 - minor_lo) <= span && static_cast<u64>(b2 - minor_lo) <= span;
   const Writer w = write;  // a local copy keeps the colour in a register
   if (d < kFixedLimit) {
-    const u64 m = ((ad << kFixedBits) + d - 1) / d;
+    const u64 m = d < kShortLine ? ad * kReciprocal[d] : ((ad << kFixedBits) + d - 1) / d;
     u64 acc = static_cast<u64>(k) * m;
     const i64 count = end - start + 1;
     if (inside) {
@@ -404,7 +416,9 @@ void SolidLineInside(i64 x1, i64 y1, i64 x2, i64 y2, std::uint32_t c) {
   const i64 d = a2 - a1;
   if (d >= 2) {
     const u64 ad = Magnitude(b2 - b1);
-    const u64 m = ((ad << kFixedBits) + static_cast<u64>(d) - 1) / static_cast<u64>(d);
+    const u64 m = static_cast<u64>(d) < kShortLine
+                      ? ad * kReciprocal[static_cast<std::size_t>(d)]
+                      : ((ad << kFixedBits) + static_cast<u64>(d) - 1) / static_cast<u64>(d);
     const i64 major_step = Select(xmajor, 1, stride);
     const i64 minor_step = Select(xmajor, stride, 1) * Select(b2 < b1, -1, 1);
     i64 idx = Select(xmajor, b1, a1 + 1) * stride + Select(xmajor, a1 + 1, b1);
