@@ -19,7 +19,7 @@ namespace drawing {
 
 class RecordStream {
  public:
-  static constexpr std::size_t kBlockRecords = 4096;
+  static constexpr std::size_t kBlockRecords = 16384;
   static constexpr std::size_t kBlocks = 4;
 
   RecordStream() = default;
