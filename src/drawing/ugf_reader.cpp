@@ -93,6 +93,59 @@ constexpr std::array<double, 20> kTenths = {
   return ScaledSingle(m, n_frac, neg, out) ? p : nullptr;
 }
 
+// The fast path looks at eight bytes at a time: the first byte in the lowest.
+static_assert(std::endian::native == std::endian::little);
+
+[[gnu::always_inline]] inline std::uint64_t Load8(const char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// The n digits at the bottom of x (digit values in bytes, the first the most significant),
+// shifted up to read as eight digits with leading zeros, combined in pairs, fours and eights.
+template <unsigned n>
+[[gnu::always_inline]] inline std::uint64_t DigitsValue(std::uint64_t x) {
+  x <<= 8 * (8 - n);
+  x = (x * 2561) >> 8;
+  x = ((x & 0x00FF00FF00FF00FFu) * 6553601) >> 16;
+  return ((x & 0x0000FFFF0000FFFFu) * 42949672960001u) >> 32;
+}
+
+// "ddd.dd": L digits, the point and two digits, from the load x (digits as values) whose
+// non-digits are marked by bit 7 of their byte in other. L is a constant of the branch taken,
+// so the end of the number does not wait for the load: the branch is predicted.
+template <unsigned L>
+[[gnu::always_inline]] inline const char* Hundredths(const char* p, std::uint64_t x, std::uint64_t other,
+                                                     bool neg, float& out) {
+  if (((other >> (8 * (L + 1))) & 0x808080u) != 0x800000u || p[L] != '.' || !EndsNumber(p[L + 3])) {
+    return nullptr;
+  }
+  const std::uint64_t digits = (x & ((std::uint64_t{1} << (8 * L)) - 1)) |
+                               ((x >> 8) & (std::uint64_t{0xFFFF} << (8 * L)));
+  return ScaledSingle(DigitsValue<L + 2>(digits), 2, neg, out) ? p + L + 3 : nullptr;
+}
+
+// FastReal, with the numbers "%.2f" writes below 10000 taken whole from one load; the rest
+// digit by digit. The same value from the same digits either way.
+[[gnu::always_inline]] inline const char* FastWrittenReal(const char* const start, float& out) {
+  const char* p = start;
+  const bool neg = *p == '-';
+  p += neg || *p == '+';
+  const std::uint64_t x = Load8(p) ^ 0x3030303030303030u;
+  // Bit 7 of a byte: a value of 10 or more, or a carry into it from a byte that is one.
+  const std::uint64_t other = ((x + 0x7676767676767676u) | x) & 0x8080808080808080u;
+  const char* q = nullptr;
+  switch (std::countr_zero(other) >> 3) {
+    case 1: q = Hundredths<1>(p, x, other, neg, out); break;
+    case 2: q = Hundredths<2>(p, x, other, neg, out); break;
+    case 3: q = Hundredths<3>(p, x, other, neg, out); break;
+    case 4: q = Hundredths<4>(p, x, other, neg, out); break;
+    default: break;
+  }
+  return q != nullptr ? q : FastReal(start, out);
+}
+
 // [+|-] 1..9 digits, ended by a blank or a line end.
 [[gnu::always_inline]] inline const char* FastInteger(const char* p, std::int32_t& out) {
   const bool neg = *p == '-';
@@ -215,9 +268,10 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
     platform::RunTimeError(err == EISDIR ? platform::kAccessDenied : platform::OpenFailureCode(path, err),
                            name_, 0, "cannot open: " + platform::FailureReason(path, name_, err));
   }
-  // After the data, the 0 at which the number loops stop.
+  // After the data, the 0 at which the number loops stop, and room for an eight-byte load
+  // that begins at it.
   capacity_ = block_size_ + kMaxToken + 1;
-  if (buf_.size() != capacity_ + 1) buf_.assign(capacity_ + 1, 0);
+  if (buf_.size() != capacity_ + 1 + 8) buf_.assign(capacity_ + 1 + 8, 0);
   data_ = buf_.data();
   pos_ = end_ = 0;
   eof_ = done_ = false;
@@ -275,9 +329,9 @@ std::size_t UgfReader::FastRecords(UgfRecord* out, std::size_t max) {
   bool rest_of_line = false;
   while (n < max && p <= last_start) {
     UgfRecord& r = out[n];
-    const char* q = FastReal(SkipRecordBlanks(p), r.x);
+    const char* q = FastWrittenReal(SkipRecordBlanks(p), r.x);
     if (q == nullptr) break;
-    q = FastReal(SkipRecordBlanks(q), r.y);
+    q = FastWrittenReal(SkipRecordBlanks(q), r.y);
     if (q == nullptr) break;
     q = FastInteger(SkipRecordBlanks(q), r.pen);
     if (q == nullptr) break;
