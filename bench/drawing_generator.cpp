@@ -1,6 +1,7 @@
 #include "drawing_generator.h"
 
 #include "drawing/element_store.h"
+#include "platform/system.h"
 
 #include <unistd.h>
 
@@ -85,8 +86,7 @@ std::string MakeBenchDrawing(long records, unsigned seed) {
 
 const std::string& BenchDrawingFile() {
   if (g_file.empty()) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ugf_bench_XXXXXX";
+    std::string pattern = platform::TempFolder() + "/ugf_bench_XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) throw std::runtime_error("cannot create " + pattern);
     close(fd);

@@ -3,10 +3,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "drawing/element_store.h"
-#include "graphics/driver.h"
-#include "graphics/window.h"
-#include "platform/errors.h"
+#include "platform/backend.h"
 #include "platform/headless.h"
 #include "platform/key_script.h"
 #include "platform/system.h"
@@ -16,12 +13,6 @@ namespace {
 // Paths from the command line are taken against the start directory, before anything
 // changes the current directory.
 std::string Absolute(const std::string& path) { return platform::AbsolutePath(path); }
-
-void WriteScreenshot(const std::string& path) {
-  if (path.empty() || graphics::Screen.width <= 0) return;
-  if (!graphics::WriteScreenshot(path))
-    std::fprintf(stderr, "ugfview: cannot write screenshot %s\n", path.c_str());
-}
 
 }  // namespace
 
@@ -54,9 +45,9 @@ int main(int argc, char** argv) {
       return 2;
     }
     options.output = Absolute(options.output);
-    options.headless = true;
+    options.window = platform::kHeadlessName;
   }
-  if (options.headless) {
+  if (options.window == platform::kHeadlessName) {
     platform::KeyScript script;
     if (!platform::ParseKeyScript(options.keys, script, error)) {
       std::fprintf(stderr, "ugfview: %s\n", error.c_str());
@@ -68,33 +59,5 @@ int main(int argc, char** argv) {
         if (event.kind == platform::EventKind::kShot) event.text = Absolute(event.text);
     platform::ConfigureHeadless(options.width, options.height, std::move(script));
   }
-
-  int status = 0;
-  try {
-    app::StartProgram();
-    graphics::SelectBackend(options.headless ? &platform::HeadlessBackend : platform::SystemWindowBackend());
-    if (options.batch.empty()) {
-      app::RunProgram(options);
-    } else {
-      app::RunBatch(options);
-    }
-  } catch (const platform::ProgramEnd& end) {
-    status = end.status;
-  } catch (const platform::RunTimeFailure& failure) {
-    std::fprintf(stderr, "%s\n", failure.ReportLine().c_str());
-    std::fprintf(stderr, "%s\n", failure.DetailLine().c_str());
-    status = failure.code();
-    // A user who started it from a desktop sees no terminal: the window shows the report.
-    if (options.batch.empty()) app::ShowRunTimeError(failure);
-  } catch (const platform::NoWindow& no) {
-    drawing::RemoveScratchFiles();
-    std::fprintf(stderr,
-                 "ugfview: cannot open a window (%s); set DISPLAY or WAYLAND_DISPLAY, or run "
-                 "headless: ugfview --headless --keys SCRIPT --screenshot FILE.png\n",
-                 no.reason.c_str());
-    return 1;
-  }
-  drawing::RemoveScratchFiles();
-  if (options.batch.empty()) WriteScreenshot(options.screenshot);
-  return status;
+  return app::RunToEnd(options, *platform::FindWindowBackend(options.window));
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app/png_export.h"
 #include "app/test_card.h"
@@ -64,6 +65,22 @@ std::string_view BatchOf(std::string_view a) {
 
 constexpr const char* kOnlyOneBatch = "only one of --plt, --sgb, --ugf, --pdf, --svg, --png, --print";
 
+void WriteScreenshot(const std::string& path) {
+  if (path.empty() || graphics::Screen.width <= 0) return;
+  if (!graphics::WriteScreenshot(path))
+    std::fprintf(stderr, "ugfview: cannot write screenshot %s\n", path.c_str());
+}
+
+void Report(const platform::RunTimeFailure& failure) {
+  std::fprintf(stderr, "%s\n", failure.ReportLine().c_str());
+  std::fprintf(stderr, "%s\n", failure.DetailLine().c_str());
+}
+
+// The run-time error of an exception that is none of the program's own.
+platform::RunTimeFailure InternalFailure(int code, const std::string& what) {
+  return {code, "", 0, "internal error: " + what, platform::Crc32("internal error")};
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -102,14 +119,14 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       return true;
     };
     if (a == "--headless") {
-      o.headless = true;
+      o.window = platform::kHeadlessName;
     } else if (a == "--size") {
       if (!value(size)) return false;
       size_given = true;
     } else if (a == "--keys") {
       if (!value(o.keys)) return false;
       o.keys_given = true;
-      o.headless = true;
+      o.window = platform::kHeadlessName;
     } else if (a == "--screenshot") {
       if (!value(o.screenshot)) return false;
       if (o.screenshot.empty()) {
@@ -193,7 +210,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     error = "bad --size '" + size + "': needs WxH with 320..8192 each";
     return false;
   }
-  o.headless = true;
+  o.window = platform::kHeadlessName;
   return true;
 }
 
@@ -302,6 +319,45 @@ int ConvertDrawing(const Options& options, const std::string& drawing, const std
     return print::PrintBatch(options.scale);
   }
   return 0;
+}
+
+int RunToEnd(const Options& options, const platform::WindowBackend& backend) {
+  int status = 0;
+  try {
+    StartProgram();
+    graphics::SelectBackend(&backend);
+    if (options.batch.empty()) {
+      RunProgram(options);
+    } else {
+      RunBatch(options);
+    }
+  } catch (const platform::ProgramEnd& end) {
+    status = end.status;
+  } catch (const platform::RunTimeFailure& failure) {
+    Report(failure);
+    status = failure.code();
+    // A user who started it from a desktop sees no terminal: the window shows the report.
+    if (options.batch.empty()) ShowRunTimeError(failure);
+  } catch (const platform::NoWindow& no) {
+    drawing::RemoveScratchFiles();
+    std::fprintf(stderr,
+                 "ugfview: cannot open a window (%s); set DISPLAY or WAYLAND_DISPLAY, or run "
+                 "headless: ugfview --headless --keys SCRIPT --screenshot FILE.png\n",
+                 no.reason.c_str());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    status = platform::kHeapOverflow;
+    Report(InternalFailure(status, "out of memory"));
+  } catch (const std::exception& e) {
+    status = platform::kUnhandledException;
+    Report(InternalFailure(status, e.what()));
+  } catch (...) {
+    status = platform::kUnhandledException;
+    Report(InternalFailure(status, "unknown exception"));
+  }
+  drawing::RemoveScratchFiles();
+  if (options.batch.empty()) WriteScreenshot(options.screenshot);
+  return status;
 }
 
 }  // namespace app

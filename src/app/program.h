@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/backend.h"
 #include "platform/errors.h"
 
 namespace app {
 
 struct Options {
-  bool headless = false;
+  std::string window;  // the window backend's name; empty: the system's own window
   int width = 1024;
   int height = 768;
   bool keys_given = false;
@@ -69,5 +70,11 @@ void ShowRunTimeError(const platform::RunTimeFailure& failure);
 // The interactive run: opens the graphics and runs until the program ends (by throwing
 // platform::ProgramEnd or platform::RunTimeFailure).
 [[noreturn]] void RunProgram(const Options& options);
+
+// Starts the program state and runs it (the menu, or the batch run) on `backend` until it
+// ends, whatever ends it: prints the report, removes the scratch files, writes the
+// screenshot, and gives the exit status. An exception of the program's own faults (out of
+// memory, a broken invariant) ends it as a run-time error (203, 217) on stderr.
+int RunToEnd(const Options& options, const platform::WindowBackend& backend);
 
 }  // namespace app

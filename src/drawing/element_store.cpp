@@ -59,6 +59,7 @@ class ScratchFile {
   platform::SysFile file_;
   std::string path_;  // absolute, so a later change of directory does not matter
   platform::FileId id_;
+  bool have_id_ = false;  // without one the name is removed as it stands
 };
 
 constinit ScratchFile PointFile("BUF.TMP");
@@ -67,7 +68,8 @@ constinit ScratchFile ContourFile("BUFN.TMP");
 constinit std::string PrivateFolder;
 
 void ScratchFile::Adopt(platform::SysFile file, std::string path) {
-  platform::IdOfFile(file, id_);
+  // The name was made a moment ago: its identity stands in when the open file gives none.
+  have_id_ = platform::IdOfFile(file, id_) || platform::IdOfPath(path, false, id_);
   file_ = std::move(file);
   path_ = std::move(path);
 }
@@ -137,7 +139,7 @@ void ScratchFile::Remove() {
   if (!file_.is_open()) return;
   // Only while the name is still ours: another ugfview may have put its own file there.
   platform::FileId id;
-  if (platform::IdOfPath(path_, false, id) && id == id_) platform::RemoveFile(path_);
+  if (!have_id_ || (platform::IdOfPath(path_, false, id) && id == id_)) platform::RemoveFile(path_);
   file_.Close();
   path_.clear();
 }

@@ -89,6 +89,10 @@ extern platform::Hook<void(int& x, int& y, int& button)> GetMouseScreen;
 extern platform::Hook<void(int& x, int& y, int& button)> GetMouseClient;
 extern platform::Hook<void()> ShowMouse;
 extern platform::Hook<void()> HideMouse;
+// count > 0: the closed outline points[0..count] filled in the draw colour; it reads
+// count + 1 points, the last repeating the first. count < 0: a blanking polygon of the
+// first -count points (at most 100, closed from the last back to the first) in the
+// background brush, outlined in the pen.
 extern platform::Hook<void(int count, const PolyPoint* points)> FillPolygon;
 extern platform::Hook<bool(int kind, const std::string& pattern,
                                         platform::DirEntry& entry)> FindFirstEntry;

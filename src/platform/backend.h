@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -71,5 +72,10 @@ struct WindowBackend {
 
 // The backend of the system's own window: SDL2 on Linux, Win32 on Windows.
 const WindowBackend* SystemWindowBackend();
+
+inline constexpr std::string_view kHeadlessName = "headless";
+// The window backends of this build by name: the system's own window ("sdl" or "win32"; an
+// empty name stands for it) and "headless". Null for a name this build does not have.
+const WindowBackend* FindWindowBackend(std::string_view name);
 
 }  // namespace platform

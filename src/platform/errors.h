@@ -19,6 +19,9 @@ inline constexpr int kFileNotOpen = 103;
 inline constexpr int kNotOpenForInput = 104;
 inline constexpr int kNotOpenForOutput = 105;
 inline constexpr int kBadNumber = 106;
+// A fault of the program itself: memory ran out, or an exception nothing else caught.
+inline constexpr int kHeapOverflow = 203;
+inline constexpr int kUnhandledException = 217;
 
 // Thrown for the normal end (quit confirmed, script used up, main menu left).
 struct ProgramEnd {

@@ -66,7 +66,7 @@ std::uint64_t NowMs() { return g_clock_ms; }
 
 }  // namespace
 
-const WindowBackend HeadlessBackend = {"headless", Open,        Close,       Poll,
+const WindowBackend HeadlessBackend = {kHeadlessName.data(), Open,        Close,       Poll,
                                        WaitInput,  Present,     ClientOrigin, WarpPointer,
                                        ShowPointer, AskQuit,    Sleep,       NowMs};
 

@@ -138,8 +138,8 @@ bool Deflate(const std::vector<unsigned char>& raw, std::string& out) {
   z.avail_out = static_cast<uInt>(bound);
   const int status = deflate(&z, Z_FINISH);
   out.resize(start + z.total_out);
-  deflateEnd(&z);
-  return status == Z_STREAM_END;
+  const int end_status = deflateEnd(&z);
+  return status == Z_STREAM_END && end_status == Z_OK;
 }
 
 }  // namespace
@@ -185,10 +185,15 @@ bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, i
               PngForm form) {
   std::string bytes;
   if (!EncodePng(pixels, width, height, bytes, form)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenStream(path, "wb"), std::fclose);
-  if (!f) return false;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-  return std::fclose(f.release()) == 0;
+  FILE* f = OpenStream(path, "wb");
+  if (f == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  // A close can fail on a full disk as a write does; a half-written picture does not stay.
+  if (std::fclose(f) != 0 || !written) {
+    RemoveFile(path);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -1,3 +1,5 @@
+// The Linux printers: each job is one PDF page drawn with cairo into a temporary file, then
+// sent to the default CUPS destination or kept in the folder of UGFVIEW_PRINT_DIR.
 #include "platform/printer.h"
 
 #include <cairo-pdf.h>
@@ -8,12 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "platform/printer_cups.h"
 #include "platform/rounding.h"
 #include "platform/segment_clip.h"
+#include "platform/system.h"
 
 namespace platform {
 
@@ -27,10 +30,20 @@ struct CairoDeleter {
 // Segments per stroke: a sheet may receive millions, cairo should not hold them all.
 constexpr int kSegmentsPerStroke = 4096;
 
+// The PDF page of a job, and where dot (0, 0) sits on it, in points.
+struct PdfPage {
+  double width_pt = 0, height_pt = 0;
+  double area_left_pt = 0, area_top_pt = 0;
+};
+
+struct Job;
+// Sends or keeps a job's finished file; false with g_error set.
+using HandOver = bool (*)(Job& job);
+
 struct Job {
-  PrinterInfo printer;
   std::string title;
   std::string temp_path;
+  HandOver hand_over = nullptr;
   std::unique_ptr<cairo_surface_t, CairoDeleter> surface;
   std::unique_ptr<cairo_t, CairoDeleter> cr;
   ClipBox box;  // segments are cut to this
@@ -46,13 +59,11 @@ struct Job {
 };
 
 std::unique_ptr<Job> g_job;
-std::string g_folder;
 std::string g_error;
-
-std::string TempDir() {
-  const char* t = std::getenv("TMPDIR");
-  return t != nullptr && *t != '\0' ? t : "/tmp";
-}
+std::string g_folder;          // UGFVIEW_PRINT_DIR, absolute
+bool g_folder_found = false;   // the last look found it a folder
+CupsDestination g_cups;        // the destination of the last look
+bool g_cups_found = false;
 
 // A fresh empty file from the template; empty on failure. A file that becomes a job in the
 // folder gets the permissions of every other output (mkstemps gives 0600).
@@ -74,68 +85,24 @@ void Stroke(Job& j) {
   j.path_at_cur = false;
 }
 
-}  // namespace
-
-void PrinterStartUp() {
+// A job on `printer` (none when not `found`) whose page goes to a file made from `templ`.
+bool StartPdfJob(bool found, const PrinterInfo& printer, const PdfPage& page, const std::string& templ,
+                 bool output, HandOver hand_over, std::string_view title, int clip_width, int clip_height) {
   g_job.reset();
   g_error.clear();
-  g_folder.clear();
-  const char* dir = std::getenv("UGFVIEW_PRINT_DIR");
-  if (dir != nullptr && *dir != '\0') {
-    g_folder = dir;
-    if (g_folder[0] != '/') {
-      char buf[4096];
-      if (getcwd(buf, sizeof buf) != nullptr) g_folder = std::string(buf) + "/" + g_folder;
-    }
-  }
-}
-
-const std::string& PrintFolder() { return g_folder; }
-const std::string& PrintError() { return g_error; }
-const char* NoDefaultPrinterText() {
-  return "no default CUPS destination (set UGFVIEW_PRINT_DIR to print to PDF files)";
-}
-bool PrintJobOpen() { return g_job != nullptr; }
-
-PrinterInfo FindDefaultPrinter() {
-  PrinterInfo info;
-  if (!g_folder.empty()) {
-    struct stat st {};
-    // A folder that is not there is no printer: its jobs would be lost.
-    if (stat(g_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return info;
-    info.kind = PrinterKind::kFolder;
-    info.name = g_folder;
-    info.driver = "PDF folder";
-    info.dpi_x = info.dpi_y = kFolderDpi;
-    info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
-    info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
-    info.page_width_pt = info.width_dots * 72.0 / kFolderDpi;
-    info.page_height_pt = info.height_dots * 72.0 / kFolderDpi;
-    return info;
-  }
-  if (!CupsDefaultPrinter(info)) info = PrinterInfo{};
-  return info;
-}
-
-bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_width, int clip_height) {
-  g_job.reset();
-  g_error.clear();
-  if (printer.kind == PrinterKind::kNone || printer.dpi_x < 1 || printer.dpi_y < 1) {
+  if (!found || printer.dpi_x < 1 || printer.dpi_y < 1) {
     g_error = "no printer";
     return false;
   }
   auto job = std::make_unique<Job>();
-  job->printer = printer;
   job->title = std::string(title);
-  job->temp_path = printer.kind == PrinterKind::kFolder
-                       ? MakeTemp(printer.name + "/.job-XXXXXX.pdf", 4, true)
-                       : MakeTemp(TempDir() + "/ugfview-print-XXXXXX.pdf", 4, false);
+  job->hand_over = hand_over;
+  job->temp_path = MakeTemp(templ, 4, output);
   if (job->temp_path.empty()) {
     g_error = "cannot create a temporary file: " + std::string(std::strerror(errno));
     return false;
   }
-  job->surface.reset(cairo_pdf_surface_create(job->temp_path.c_str(), printer.page_width_pt,
-                                              printer.page_height_pt));
+  job->surface.reset(cairo_pdf_surface_create(job->temp_path.c_str(), page.width_pt, page.height_pt));
   if (cairo_surface_status(job->surface.get()) != CAIRO_STATUS_SUCCESS) {
     g_error = cairo_status_to_string(cairo_surface_status(job->surface.get()));
     return false;
@@ -145,7 +112,7 @@ bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_
   job->cr.reset(cairo_create(job->surface.get()));
   cairo_t* cr = job->cr.get();
   // Dot units with dot (0, 0) at the printable area's corner.
-  cairo_translate(cr, printer.area_left_pt, printer.area_top_pt);
+  cairo_translate(cr, page.area_left_pt, page.area_top_pt);
   cairo_scale(cr, 72.0 / printer.dpi_x, 72.0 / printer.dpi_y);
   const int w = std::min(clip_width, printer.width_dots);
   const int h = std::min(clip_height, printer.height_dots);
@@ -162,14 +129,14 @@ bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_
   return true;
 }
 
-void PrintMoveTo(int x, int y) {
+void PdfMoveTo(int x, int y) {
   if (!g_job) return;
   g_job->cur_x = x;
   g_job->cur_y = y;
   g_job->path_at_cur = false;
 }
 
-void PrintLineTo(int x, int y) {
+void PdfLineTo(int x, int y) {
   if (!g_job) return;
   Job& j = *g_job;
   const double old_x = j.cur_x, old_y = j.cur_y;
@@ -188,7 +155,7 @@ void PrintLineTo(int x, int y) {
   if (j.pending >= kSegmentsPerStroke) Stroke(j);
 }
 
-bool EndPrintJob() {
+bool EndPdfJob() {
   if (!g_job) return false;
   std::unique_ptr<Job> job = std::move(g_job);
   Stroke(*job);
@@ -201,30 +168,92 @@ bool EndPrintJob() {
     g_error = std::string("cannot write the page: ") + cairo_status_to_string(status);
     return false;
   }
-  if (job->printer.kind == PrinterKind::kFolder) {
-    // The next free number: an earlier run's jobs are never overwritten.
-    for (int n = 1; n < 1000000; ++n) {
-      char name[32];
-      std::snprintf(name, sizeof name, "/job-%04d.pdf", n);
-      const std::string target = job->printer.name + name;
-      // The destructor removes the temporary name.
-      if (link(job->temp_path.c_str(), target.c_str()) == 0) return true;
-      if (errno != EEXIST) {
-        g_error = target + ": " + std::strerror(errno);
-        return false;
-      }
-    }
-    g_error = "no free job number in " + job->printer.name;
-    return false;
-  }
-  std::string error;
-  if (!CupsSubmitPdf(job->printer, job->temp_path, job->title, error)) {
-    g_error = error;
-    return false;
-  }
+  return job->hand_over(*job);
+}
+
+void CancelPdfJob() { g_job.reset(); }
+bool PdfJobOpen() { return g_job != nullptr; }
+
+// The folder of PDF files.
+
+bool FolderFind(PrinterInfo& info) {
+  info = PrinterInfo{};
+  struct stat st {};
+  // A folder that is not there is no printer: its jobs would be lost.
+  g_folder_found = stat(g_folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (!g_folder_found) return false;
+  info.name = g_folder;
+  info.driver = "PDF folder";
+  info.dpi_x = info.dpi_y = kFolderDpi;
+  info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
+  info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
   return true;
 }
 
-void CancelPrintJob() { g_job.reset(); }
+std::string FolderWhyNone() { return "UGFVIEW_PRINT_DIR " + g_folder + " is not a folder"; }
+
+bool KeepInFolder(Job& job) {
+  // The next free number: an earlier run's jobs are never overwritten.
+  for (int n = 1; n < 1000000; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/job-%04d.pdf", n);
+    const std::string target = g_folder + name;
+    // The destructor removes the temporary name.
+    if (link(job.temp_path.c_str(), target.c_str()) == 0) return true;
+    if (errno != EEXIST) {
+      g_error = target + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  g_error = "no free job number in " + g_folder;
+  return false;
+}
+
+bool FolderStartJob(std::string_view title, int clip_width, int clip_height) {
+  PrinterInfo info;
+  if (g_folder_found) FolderFind(info);
+  const PdfPage page{info.width_dots * 72.0 / kFolderDpi, info.height_dots * 72.0 / kFolderDpi};
+  return StartPdfJob(g_folder_found, info, page, g_folder + "/.job-XXXXXX.pdf", true, KeepInFolder, title,
+                     clip_width, clip_height);
+}
+
+// The default CUPS destination.
+
+bool CupsFind(PrinterInfo& info) {
+  g_cups_found = CupsDefaultDestination(g_cups);
+  info = g_cups_found ? g_cups.info : PrinterInfo{};
+  return g_cups_found;
+}
+
+std::string CupsWhyNone() { return "no default CUPS destination (set UGFVIEW_PRINT_DIR to print to PDF files)"; }
+
+bool SendToCups(Job& job) { return CupsSubmitPdf(g_cups, job.temp_path, job.title, g_error); }
+
+bool CupsStartJob(std::string_view title, int clip_width, int clip_height) {
+  const PdfPage page{g_cups.page_width_pt, g_cups.page_height_pt, g_cups.area_left_pt, g_cups.area_top_pt};
+  return StartPdfJob(g_cups_found, g_cups.info, page, TempFolder() + "/ugfview-print-XXXXXX.pdf", false, SendToCups,
+                     title, clip_width, clip_height);
+}
+
+constexpr PrinterBackend kCupsPrinter = {"cups",     false,      CupsFind,    CupsWhyNone, CupsStartJob, PdfMoveTo,
+                                         PdfLineTo,  EndPdfJob,  CancelPdfJob, PdfJobOpen};
+constexpr PrinterBackend kFolderPrinter = {"pdf-folder", true,       FolderFind,   FolderWhyNone, FolderStartJob,
+                                           PdfMoveTo,    PdfLineTo,  EndPdfJob,    CancelPdfJob,  PdfJobOpen};
+
+constinit const PrinterBackend* g_printer = &kCupsPrinter;
+
+}  // namespace
+
+void PrinterStartUp() {
+  g_job.reset();
+  g_error.clear();
+  g_folder = AbsolutePath(GetEnv("UGFVIEW_PRINT_DIR"));
+  g_folder_found = g_cups_found = false;
+  g_cups = CupsDestination{};
+  g_printer = g_folder.empty() ? &kCupsPrinter : &kFolderPrinter;
+}
+
+const PrinterBackend& Printer() { return *g_printer; }
+const std::string& PrintError() { return g_error; }
 
 }  // namespace platform

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/printer.h"
+#include "platform/printer_cups.h"
 #include "platform/rounding.h"
 
 namespace platform {
@@ -69,19 +69,19 @@ bool PpdResolution(const char* dest_name, int& x, int& y) {
 
 }  // namespace
 
-bool CupsDefaultPrinter(PrinterInfo& info) {
+bool CupsDefaultDestination(CupsDestination& dest_out) {
   // CUPS_SERVER is read again: it may have changed since the last look.
   cupsSetServer(nullptr);
   Dests d;
   d.count = cupsGetDests2(CUPS_HTTP_DEFAULT, &d.dests);
   cups_dest_t* dest = cupsGetDest(nullptr, nullptr, d.count, d.dests);
   if (dest == nullptr) return false;
-  info = PrinterInfo{};
-  info.kind = PrinterKind::kCups;
+  dest_out = CupsDestination{};
+  PrinterInfo& info = dest_out.info;
   info.name = dest->name;
   info.driver = "CUPS";
   for (int i = 0; i < dest->num_options; ++i)
-    info.options.emplace_back(dest->options[i].name, dest->options[i].value);
+    dest_out.options.emplace_back(dest->options[i].name, dest->options[i].value);
 
   int dpi_x = 0, dpi_y = 0;
   cups_size_t size{};
@@ -127,14 +127,14 @@ bool CupsDefaultPrinter(PrinterInfo& info) {
   // Hundredths of a millimetre to dots and points.
   info.width_dots = RoundInt((size.width - size.left - size.right) / 2540.0 * dpi_x);
   info.height_dots = RoundInt((size.length - size.top - size.bottom) / 2540.0 * dpi_y);
-  info.page_width_pt = size.width / 2540.0 * 72.0;
-  info.page_height_pt = size.length / 2540.0 * 72.0;
-  info.area_left_pt = size.left / 2540.0 * 72.0;
-  info.area_top_pt = size.top / 2540.0 * 72.0;
+  dest_out.page_width_pt = size.width / 2540.0 * 72.0;
+  dest_out.page_height_pt = size.length / 2540.0 * 72.0;
+  dest_out.area_left_pt = size.left / 2540.0 * 72.0;
+  dest_out.area_top_pt = size.top / 2540.0 * 72.0;
   return info.width_dots > 0 && info.height_dots > 0;
 }
 
-bool CupsSubmitPdf(const PrinterInfo& printer, const std::string& path, std::string_view title,
+bool CupsSubmitPdf(const CupsDestination& printer, const std::string& path, std::string_view title,
                    std::string& error) {
   int count = 0;
   cups_option_t* options = nullptr;
@@ -145,11 +145,11 @@ bool CupsSubmitPdf(const PrinterInfo& printer, const std::string& path, std::str
       count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
   }
   const std::string t(title);
-  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.name.c_str(), path.c_str(), t.c_str(), count, options);
+  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.info.name.c_str(), path.c_str(), t.c_str(), count, options);
   cupsFreeOptions(count, options);
   if (id == 0) {
     const char* why = cupsLastErrorString();
-    error = printer.name + ": " + (why != nullptr ? why : "the job was not accepted");
+    error = printer.info.name + ": " + (why != nullptr ? why : "the job was not accepted");
     return false;
   }
   return true;

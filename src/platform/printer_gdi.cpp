@@ -21,7 +21,7 @@ namespace platform {
 namespace {
 
 struct Job {
-  PrinterInfo printer;
+  std::string printer;  // its name, for messages
   HDC dc = nullptr;
   HPEN pen = nullptr;
   HGDIOBJ old_pen = nullptr;
@@ -66,6 +66,8 @@ struct Job {
 std::unique_ptr<Job> g_job;
 std::string g_folder;
 std::string g_error;
+PrinterInfo g_found;  // the printer of the last look
+bool g_was_found = false;
 
 struct DefaultPrinter {
   std::wstring device, driver, port;
@@ -95,45 +97,33 @@ HDC CreatePrinterDc(const DefaultPrinter& p) {
                    p.port.empty() ? nullptr : p.port.c_str(), nullptr);
 }
 
-}  // namespace
-
-void PrinterStartUp() {
-  g_job.reset();
-  g_error.clear();
-  g_folder.clear();
-  const std::string dir = GetEnv("UGFVIEW_PRINT_DIR");
-  if (!dir.empty()) g_folder = AbsolutePath(dir);
+bool FolderFind(PrinterInfo& info) {
+  info = PrinterInfo{};
+  // A folder that is not there is no printer: its jobs would be lost.
+  g_was_found = KindOf(g_folder) == PathKind::kFolder;
+  if (!g_was_found) return false;
+  info.name = g_folder;
+  info.driver = "EMF folder";
+  info.dpi_x = info.dpi_y = kFolderDpi;
+  info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
+  info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
+  g_found = info;
+  return true;
 }
 
-const std::string& PrintFolder() { return g_folder; }
-const std::string& PrintError() { return g_error; }
-bool PrintJobOpen() { return g_job != nullptr; }
-const char* NoDefaultPrinterText() {
-  return "no default printer (set UGFVIEW_PRINT_DIR to print to EMF files)";
-}
+std::string FolderWhyNone() { return "UGFVIEW_PRINT_DIR " + g_folder + " is not a folder"; }
 
-PrinterInfo FindDefaultPrinter() {
-  PrinterInfo info;
-  if (!g_folder.empty()) {
-    // A folder that is not there is no printer: its jobs would be lost.
-    if (KindOf(g_folder) != PathKind::kFolder) return info;
-    info.kind = PrinterKind::kFolder;
-    info.name = g_folder;
-    info.driver = "EMF folder";
-    info.dpi_x = info.dpi_y = kFolderDpi;
-    info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
-    info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
-    return info;
-  }
+bool GdiFind(PrinterInfo& info) {
+  info = PrinterInfo{};
+  g_was_found = false;
   DefaultPrinter p;
-  if (!ProfilePrinter(p)) return info;
+  if (!ProfilePrinter(p)) return false;
   const HDC dc = CreatePrinterDc(p);
-  if (!dc) return info;
+  if (!dc) return false;
   const int w = GetDeviceCaps(dc, HORZRES), h = GetDeviceCaps(dc, VERTRES);
   const int dx = GetDeviceCaps(dc, LOGPIXELSX), dy = GetDeviceCaps(dc, LOGPIXELSY);
   DeleteDC(dc);
-  if (w <= 0 || h <= 0 || dx < 2 || dy < 2) return info;
-  info.kind = PrinterKind::kGdi;
+  if (w <= 0 || h <= 0 || dx < 2 || dy < 2) return false;
   info.name = Utf8FromWide(p.device);
   info.driver = Utf8FromWide(p.driver);
   info.port = Utf8FromWide(p.port);
@@ -141,20 +131,26 @@ PrinterInfo FindDefaultPrinter() {
   info.height_dots = h;
   info.dpi_x = dx;
   info.dpi_y = dy;
-  return info;
+  g_found = info;
+  g_was_found = true;
+  return true;
 }
 
-bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_width, int clip_height) {
+std::string GdiWhyNone() { return "no default printer (set UGFVIEW_PRINT_DIR to print to EMF files)"; }
+
+// A job on the printer of the last look: a metafile in the folder, or a document of the printer.
+bool StartJob(bool metafile, std::string_view title, int clip_width, int clip_height) {
   g_job.reset();
   g_error.clear();
-  if (printer.kind == PrinterKind::kNone || printer.dpi_x < 1 || printer.dpi_y < 1) {
+  const PrinterInfo& printer = g_found;
+  if (!g_was_found || printer.dpi_x < 1 || printer.dpi_y < 1) {
     g_error = "no printer";
     return false;
   }
   auto job = std::make_unique<Job>();
-  job->printer = printer;
+  job->printer = printer.name;
   const std::wstring wide_title = Utf8ToWide(title);
-  if (printer.kind == PrinterKind::kFolder) {
+  if (metafile) {
     job->metafile = true;
     SysFile placeholder;
     if (const int err = CreateUniqueFile(printer.name + "/.job-", ".emf", placeholder, job->temp_path)) {
@@ -207,14 +203,21 @@ bool StartPrintJob(const PrinterInfo& printer, std::string_view title, int clip_
   return true;
 }
 
-void PrintMoveTo(int x, int y) {
+bool FolderStartJob(std::string_view title, int clip_width, int clip_height) {
+  return StartJob(true, title, clip_width, clip_height);
+}
+bool GdiStartJob(std::string_view title, int clip_width, int clip_height) {
+  return StartJob(false, title, clip_width, clip_height);
+}
+
+void JobMoveTo(int x, int y) {
   if (!g_job) return;
   g_job->cur_x = x;
   g_job->cur_y = y;
   g_job->gdi_at_cur = false;
 }
 
-void PrintLineTo(int x, int y) {
+void JobLineTo(int x, int y) {
   if (!g_job) return;
   Job& j = *g_job;
   const double old_x = j.cur_x, old_y = j.cur_y;
@@ -230,12 +233,12 @@ void PrintLineTo(int x, int y) {
   j.gdi_at_cur = x1 == x && y1 == y;
 }
 
-bool EndPrintJob() {
+bool EndJob() {
   if (!g_job) return false;
   std::unique_ptr<Job> job = std::move(g_job);
   if (!job->Finish(true)) {
     g_error = job->metafile ? "cannot write the metafile " + job->temp_path
-                            : job->printer.name + ": the job was not accepted";
+                            : job->printer + ": the job was not accepted";
     return false;
   }
   if (!job->metafile) return true;
@@ -243,7 +246,7 @@ bool EndPrintJob() {
   for (int n = 1; n < 1000000; ++n) {
     char name[32];
     std::snprintf(name, sizeof name, "/job-%04d.emf", n);
-    const std::string target = job->printer.name + name;
+    const std::string target = job->printer + name;
     const int err = MoveNoReplace(job->temp_path, target);
     if (err == 0) {
       job->temp_path.clear();
@@ -254,10 +257,32 @@ bool EndPrintJob() {
       return false;
     }
   }
-  g_error = "no free job number in " + job->printer.name;
+  g_error = "no free job number in " + job->printer;
   return false;
 }
 
-void CancelPrintJob() { g_job.reset(); }
+void CancelJob() { g_job.reset(); }
+bool JobOpen() { return g_job != nullptr; }
+
+constexpr PrinterBackend kGdiPrinter = {"gdi",  false,   GdiFind,   GdiWhyNone, GdiStartJob,
+                                        JobMoveTo, JobLineTo, EndJob,    CancelJob,  JobOpen};
+constexpr PrinterBackend kFolderPrinter = {"emf-folder", true,   FolderFind, FolderWhyNone, FolderStartJob,
+                                           JobMoveTo,    JobLineTo, EndJob,     CancelJob,     JobOpen};
+
+constinit const PrinterBackend* g_printer = &kGdiPrinter;
+
+}  // namespace
+
+void PrinterStartUp() {
+  g_job.reset();
+  g_error.clear();
+  g_folder = AbsolutePath(GetEnv("UGFVIEW_PRINT_DIR"));
+  g_found = PrinterInfo{};
+  g_was_found = false;
+  g_printer = g_folder.empty() ? &kGdiPrinter : &kFolderPrinter;
+}
+
+const PrinterBackend& Printer() { return *g_printer; }
+const std::string& PrintError() { return g_error; }
 
 }  // namespace platform

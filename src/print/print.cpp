@@ -41,7 +41,6 @@ namespace {
 constexpr const char* kPrintMessage = " Вывод чертежа на принтер;Print";
 
 bool g_printer_found = false;  // the last FindPrinter found one
-bool g_printer_folder = false; // and it is a folder of files (UGFVIEW_PRINT_DIR)
 std::string g_failure;         // why the last failed sheet failed
 
 std::int32_t SheetsFor(float extent, float scale, float sheet) {
@@ -49,15 +48,17 @@ std::int32_t SheetsFor(float extent, float scale, float sheet) {
   return std::clamp(platform::RoundInt(n), 1, kMaxSheetsPerAxis);
 }
 
+// The printer as it is now; an empty record and false when there is none.
+bool FindDefault(platform::PrinterInfo& p) { return platform::Printer().Find(p); }
+
 void ReadSettings(const platform::PrinterInfo& p) {
   PrinterDevice = p.name;
   PrinterDriver = p.driver;
-  g_printer_folder = p.kind == platform::PrinterKind::kFolder;
   PrinterPort = p.port;
-  PrintableWidthDots = p.kind == platform::PrinterKind::kNone ? 0 : p.width_dots;
-  PrintableHeightDots = p.kind == platform::PrinterKind::kNone ? 0 : p.height_dots;
-  PrinterDpiX = std::max(p.kind == platform::PrinterKind::kNone ? 0 : p.dpi_x, 1);
-  PrinterDpiY = std::max(p.kind == platform::PrinterKind::kNone ? 0 : p.dpi_y, 1);
+  PrintableWidthDots = p.width_dots;
+  PrintableHeightDots = p.height_dots;
+  PrinterDpiX = std::max(p.dpi_x, 1);
+  PrinterDpiY = std::max(p.dpi_y, 1);
   MmPerDotX = 25.4f / static_cast<float>(PrinterDpiX);
   MmPerDotY = 25.4f / static_cast<float>(PrinterDpiY);
 }
@@ -104,7 +105,7 @@ void RunSheets(float x1, float y1, float x2, float y2, float scale, float shift_
   const graphics::RepaintHold hold;
   struct Restore {
     ~Restore() {
-      platform::CancelPrintJob();
+      platform::Printer().CancelJob();
       drawing::PointProc = drawing::WriteAndDrawPoint;
       drawing::OutputMode = 0;
     }
@@ -137,7 +138,7 @@ void NoteSheetsSent(bool had_printer) {
   const std::string of_en = FailedSheets > 0 ? " of " + std::to_string(SheetCount) : "";
   const std::string where = Cp866(PrinterDevice);
   // The count first: a long folder name is squeezed to fit the row.
-  if (g_printer_folder) {
+  if (platform::Printer().keeps_files) {
     dialogs::SetMenuNote(Cp866(" Листов: ") + sent + of + Cp866(", записаны в каталог ") + where + ";Sheets: " + sent +
                          of_en + ", written to folder " + where);
   } else {
@@ -171,8 +172,8 @@ void PrintStartUp() {
 }
 
 void FindPrinter() {
-  const platform::PrinterInfo p = platform::FindDefaultPrinter();
-  g_printer_found = p.kind != platform::PrinterKind::kNone;
+  platform::PrinterInfo p;
+  g_printer_found = FindDefault(p);
   ReadSettings(p);
 }
 
@@ -201,18 +202,19 @@ void ComputeTiling(float x1, float y1, float x2, float y2, float scale, float sh
 }
 
 void StartSheet() {
-  const platform::PrinterInfo p = platform::FindDefaultPrinter();
+  platform::PrinterInfo p;
+  FindDefault(p);
   ReadSettings(p);
   const int clip_w = platform::RoundInt(SheetWidth / MmPerDotX);
   const int clip_h = platform::RoundInt(SheetLength / MmPerDotY);
-  if (!platform::StartPrintJob(p, "Tamrix", clip_w, clip_h)) {
+  if (!platform::Printer().StartJob("Tamrix", clip_w, clip_h)) {
     ++FailedSheets;
     g_failure = platform::PrintError();
   }
 }
 
 void EndSheet() {
-  if (platform::PrintJobOpen() && !platform::EndPrintJob()) {
+  if (platform::Printer().JobOpen() && !platform::Printer().EndJob()) {
     ++FailedSheets;
     g_failure = platform::PrintError();
   }
@@ -234,9 +236,9 @@ void PrinterPoint(float u, float v, std::int32_t pen) {
   const int px = platform::RoundInt(((u - PrintOriginX) * PrintScale + PrintShiftX - SheetOffsetX) / MmPerDotX);
   const int py = platform::RoundInt(((PrintOriginY - v) * PrintScale + PrintShiftY - SheetOffsetY) / MmPerDotY);
   if (pen > 0) {
-    platform::PrintMoveTo(px, py);
+    platform::Printer().MoveTo(px, py);
   } else {
-    platform::PrintLineTo(px, py);
+    platform::Printer().LineTo(px, py);
   }
 }
 
@@ -361,11 +363,7 @@ int PrintBatch(float scale) {
   drawing::ExtentsProc(x1, y1, x2, y2);
   FindPrinter();
   if (!g_printer_found) {
-    if (!platform::PrintFolder().empty())
-      std::fprintf(stderr, "ugfview: no printer: UGFVIEW_PRINT_DIR %s is not a folder\n",
-                   platform::PrintFolder().c_str());
-    else
-      std::fprintf(stderr, "ugfview: no printer: %s\n", platform::NoDefaultPrinterText());
+    std::fprintf(stderr, "ugfview: no printer: %s\n", platform::Printer().WhyNone().c_str());
     return 1;
   }
   LimitSheets(MmPerDotX * static_cast<float>(PrintableWidthDots), MmPerDotY * static_cast<float>(PrintableHeightDots));

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "app/program.h"
@@ -12,6 +13,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
+#include "platform/headless.h"
 #include "support/fixture.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
@@ -111,6 +113,29 @@ TEST_F(DrawingTest, ALongPolylineSpillsIntoTheScratchFiles) {
   // The last points (beyond 2000) are drawn too.
   const float a = 2999 * 0.05f, r = 2 + a * 3;
   EXPECT_EQ(At(r * std::cos(a), r * std::sin(a)), graphics::Palette[12]);
+}
+
+bool g_scratch_at_fault = false;
+void FailAtTheFirstWait(int) {
+  g_scratch_at_fault = std::ifstream("BUF.TMP").good();
+  throw std::logic_error("broken invariant");
+}
+
+// A fault of the program's own still ends the run as its errors do.
+TEST_F(DrawingTest, AnInternalFaultStillRemovesTheScratchFilesAndWritesTheScreenshot) {
+  platform::WindowBackend failing = platform::HeadlessBackend;
+  failing.WaitInput = FailAtTheFirstWait;
+  platform::ConfigureHeadless(640, 480, {});
+  app::Options options;
+  options.drawing = kSamples + "SPIRAL.UGF";
+  options.screenshot = dir() + "/end.png";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(app::RunToEnd(options, failing), platform::kUnhandledException);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("ugfview: internal error: broken invariant"),
+            std::string::npos);
+  EXPECT_TRUE(g_scratch_at_fault);
+  EXPECT_FALSE(Exists("BUF.TMP"));
+  EXPECT_TRUE(Exists("end.png"));
 }
 
 TEST_F(DrawingTest, AWaitingKeyStopsTheReplayAndStaysQueued) {
