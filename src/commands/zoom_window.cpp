@@ -5,11 +5,14 @@
 
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/cursor.h"
 #include "view/view_state.h"
 
 namespace commands {
+
+namespace keys = graphics::keys;
 
 namespace {
 
@@ -33,8 +36,6 @@ void EndFeedback() {
   graphics::SetLineStyle(0, 0, 1);
 }
 
-bool EndsWithoutZoom(std::uint8_t key) { return key == 13 || key == 27 || key == '[' || key == ']'; }
-
 // Puts the marker procedure and the first corner back however the command ends.
 struct Restore {
   platform::Hook<void(float, float, float)> proc = view::CursorMarkerProc;
@@ -50,6 +51,10 @@ struct Restore {
 };
 
 }  // namespace
+
+bool EndsWithoutZoom(std::uint8_t key) {
+  return key == keys::kEnter || key == keys::kEsc || key == '[' || key == ']';
+}
 
 void ZoomWindowStartUp() {
   g_corner_world = {0, 0, 0};

@@ -34,8 +34,12 @@ void FillRect(int x1, int y1, int x2, int y2) {
   graphics::SetDrawColor(TextColour);
 }
 
-void ClearTextArea() {
+void SetTextAreaViewport() {
   graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+}
+
+void ClearTextArea() {
+  SetTextAreaViewport();
   graphics::ClearViewport();
   FillRect(0, 0, view::ClientWidth, view::ClientHeight - view::DrawAreaHeight);
   ShownMessages = {};
@@ -50,7 +54,7 @@ void ShowMessage(int row, std::string_view text) {
   const std::string t = SelectLanguageText(text);
   LogText(row, text);
   if (row == 0) ClearTextArea();
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  SetTextAreaViewport();
   graphics::SetDrawColor(TextColour);
   DrawTextRun(t, 1, RowBaseline(row), CharHeight, CharWidth);
   SetInnerDrawViewport();

@@ -21,13 +21,6 @@ namespace {
 // that a value lying next to a whole step truncates as it always has.
 constexpr long double kPlotterUnit = 0.02488L;
 
-// Error reports name the output as given, else by its base name.
-std::string TargetName(const std::string& path, const std::string& display) {
-  if (!display.empty()) return display;
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Plotter steps from the low edge of the extents, toward zero. Coordinates near the float
 // limit at a large scale are far beyond any int: they saturate at ±2^30 as TruncInt does,
 // but are tested in long double, before anything narrows them.

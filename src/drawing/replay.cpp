@@ -13,6 +13,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
@@ -58,10 +59,13 @@ void ReplayStartUp() {
   ElementOutputProc = NoElementOutput;
 }
 
+std::string TargetName(const std::string& path, const std::string& display) {
+  return display.empty() ? platform::FileNameOf(path) : display;
+}
+
 std::string ShownName(const std::string& file) {
   if (file == SourceFile && !SourceShown.empty()) return SourceShown;
-  const auto slash = file.rfind('/');
-  return slash == std::string::npos ? file : file.substr(slash + 1);
+  return platform::FileNameOf(file);
 }
 
 namespace {

@@ -26,13 +26,6 @@ struct Run {
   std::int32_t pen = 0;  // also the pen of the leading empty record: none has been read yet
 };
 
-// Error reports name the output as given, else by its base name.
-std::string TargetName(const std::string& path, const std::string& display) {
-  if (!display.empty()) return display;
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 class SgbLines {
  public:
   explicit SgbLines(platform::OutputFile& out) : out_(out) {}

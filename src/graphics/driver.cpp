@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "graphics/keys.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
@@ -845,6 +846,12 @@ void InitGraphics() {
   ++RepaintCount;
   PaintHook();
   PaintHook = RedrawProc;
+}
+
+std::uint8_t ReadWholeKey() {
+  const std::uint8_t key = ReadCommandKey();
+  if (key == keys::kExtended) ReadRawKey();
+  return key;
 }
 
 DrawState SaveDrawState() {

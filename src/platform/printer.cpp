@@ -14,6 +14,7 @@
 
 #include "platform/rounding.h"
 #include "platform/segment_clip.h"
+#include "platform/system.h"
 
 namespace platform {
 
@@ -81,13 +82,7 @@ void PrinterStartUp() {
   g_error.clear();
   g_folder.clear();
   const char* dir = std::getenv("UGFVIEW_PRINT_DIR");
-  if (dir != nullptr && *dir != '\0') {
-    g_folder = dir;
-    if (g_folder[0] != '/') {
-      char buf[4096];
-      if (getcwd(buf, sizeof buf) != nullptr) g_folder = std::string(buf) + "/" + g_folder;
-    }
-  }
+  if (dir != nullptr && *dir != '\0') g_folder = AbsolutePath(dir);
 }
 
 const std::string& PrintFolder() { return g_folder; }

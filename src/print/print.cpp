@@ -65,9 +65,7 @@ void ReadSettings(const platform::PrinterInfo& p) {
 // A repaint meanwhile shows the message again.
 void WaitKey(std::uint8_t& key) {
   const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
-  key = graphics::ReadCommandKey();
-  // An extended key comes as 0 and its code: take it whole.
-  if (key == 0) graphics::ReadRawKey();
+  key = graphics::ReadWholeKey();
 }
 
 void AssumeNoPrinterArea() {

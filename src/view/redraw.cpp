@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -20,6 +19,8 @@ namespace {
 
 void NoMenu() {}
 
+using platform::Single;
+
 constinit bool g_view_started = false;
 
 // Pixel sums of the axes symbol in 64 bits, kept in the range the transforms saturate to:
@@ -28,15 +29,6 @@ int AddPixels(int a, int b, int c, int d) {
   constexpr std::int64_t kMax = std::int64_t{1} << 30;
   const std::int64_t s = std::int64_t{a} - b + c + d;
   return static_cast<int>(std::clamp(s, -kMax, kMax));
-}
-
-// A double as a single; beyond the single range it becomes an infinity (a bare conversion
-// would be undefined there), which the transforms turn into a far-off pixel.
-float Single(double d) {
-  constexpr double kMax = std::numeric_limits<float>::max();
-  if (d > kMax) return std::numeric_limits<float>::infinity();
-  if (d < -kMax) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(d);
 }
 
 }  // namespace
