@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/keys.h"
 #include "platform/text.h"
@@ -28,7 +29,7 @@ constexpr int kMaxDepth = 16;
 void BeginFeedback() {
   graphics::SetXorMode(1);
   graphics::SetLineStyle(4, 0x7777, 1);
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(graphics::colours::kWhite);
 }
 
 void EndFeedback() {

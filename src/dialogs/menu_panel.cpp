@@ -9,6 +9,7 @@
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/keys.h"
 #include "platform/hook.h"
@@ -16,6 +17,8 @@
 #include "view/view_state.h"
 
 namespace dialogs {
+
+namespace colours = graphics::colours;
 
 namespace keys = graphics::keys;
 
@@ -85,8 +88,8 @@ std::array<MenuItem, 10> MenuItems;
 int MenuItemCount = 0;
 std::array<PanelZone, 33> PanelZones;
 int ZoneCount = -1;
-int PanelTopLeftColour = 9;
-int PanelBottomRightColour = 9;
+int PanelTopLeftColour = colours::kBlue;
+int PanelBottomRightColour = colours::kBlue;
 std::string MenuNote;
 
 void MenuPanelStartUp() {
@@ -95,8 +98,8 @@ void MenuPanelStartUp() {
   MenuItemCount = 0;
   PanelZones.fill(PanelZone{});
   ZoneCount = -1;
-  PanelTopLeftColour = 9;
-  PanelBottomRightColour = 9;
+  PanelTopLeftColour = colours::kBlue;
+  PanelBottomRightColour = colours::kBlue;
 }
 
 void SetMenuNote(std::string_view text) {
@@ -205,7 +208,7 @@ void DrawMenuPanel() {
   }
 
   SetInnerDrawViewport();
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 void MapClickToKey(std::uint8_t& key, std::uint8_t& extKey) {
@@ -252,7 +255,7 @@ void RunMenu(int count, std::uint8_t& key) {
     }
     break;
   }
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 }  // namespace dialogs

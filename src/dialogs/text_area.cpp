@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dialogs/stroke_font.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/text.h"
@@ -11,17 +12,19 @@
 
 namespace dialogs {
 
+namespace colours = graphics::colours;
+
 int ScreenScheme = 0;
-int MarkColour = 15;
+int MarkColour = colours::kWhite;
 int MarkNumber = 0;
-int FrameColour = 9;
+int FrameColour = colours::kBlue;
 MessageRows ShownMessages;
 
 void TextAreaStartUp() {
   ScreenScheme = 0;
-  MarkColour = 15;
+  MarkColour = colours::kWhite;
   MarkNumber = 0;
-  FrameColour = 9;
+  FrameColour = colours::kBlue;
   ShownMessages = {};
 }
 
@@ -112,7 +115,7 @@ void LayoutScreen() {
 void EraseCornerMark() {
   const int m = view::ViewMargin;
   SetInnerDrawViewport();
-  graphics::SetDrawColor(0);
+  graphics::SetDrawColor(colours::kBlack);
   for (int y = m + 1; y <= m + 9; ++y) {
     graphics::MoveToPoint(m + 1, y);
     graphics::LineToPoint(m + 24, y);
@@ -127,11 +130,11 @@ void DrawCornerMark() {
     graphics::MoveToPoint(x0, y);
     graphics::LineToPoint(x1, y);
   };
-  graphics::SetDrawColor(0);
+  graphics::SetDrawColor(colours::kBlack);
   for (int y = m + 1; y <= m + 9; ++y) strip(m + 1, m + 24, y);
   graphics::SetDrawColor(MarkColour);
   for (int y = m + 1; y <= m + 8; ++y) strip(m + 1, m + 7, y);
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
   DrawTextRun(std::to_string(MarkNumber), m + CharHeight + 1, m + CharHeight + 1, CharHeight, CharHeight);
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/record_stream.h"
+#include "graphics/colours.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -85,7 +86,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
     }
   }
 
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   platform::OutputFile out;
   out.Open(target_path, TargetName(target_path, display));
 
@@ -135,7 +136,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
 
   out.Write("PU0,0;SP0;\r\n");
   const std::int64_t lines = out.Commit();
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   return lines;
 }
 

@@ -10,6 +10,7 @@
 #include "drawing/ugf_export.h"
 #include "drawing/record_stream.h"
 #include "drawing/ugf_reader.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
@@ -38,7 +39,7 @@ constinit platform::Hook<void()> DrawProc = PlaceholderDraw;
 constinit platform::Hook<void(float&, float&, float&, float&)> ExtentsProc = PlaceholderExtents;
 std::int32_t OutputMode = 0;
 constinit platform::Hook<void(float, float, std::int32_t)> PointProc = WriteAndDrawPoint;
-std::int32_t CurrentPen = 15;
+std::int32_t CurrentPen = graphics::colours::kWhite;
 std::int32_t FirstExtentsPoint = 0;
 float ExtentsXMin = 0, ExtentsYMin = 0, ExtentsXMax = 0, ExtentsYMax = 0;
 constinit platform::Hook<void()> ElementOutputProc = NoElementOutput;
@@ -53,7 +54,7 @@ void ReplayStartUp() {
   ExtentsProc = PlaceholderExtents;
   OutputMode = 0;
   PointProc = WriteAndDrawPoint;
-  CurrentPen = 15;
+  CurrentPen = graphics::colours::kWhite;
   FirstExtentsPoint = 0;
   ExtentsXMin = ExtentsYMin = ExtentsXMax = ExtentsYMax = 0;
   ElementOutputProc = NoElementOutput;

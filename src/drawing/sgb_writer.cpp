@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/record_stream.h"
+#include "graphics/colours.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -84,7 +85,7 @@ void WriteRun(SgbLines& lines, const Run& run) {
 
 std::int64_t WriteSgb(const std::string& source, const std::string& target_path, const std::string& display) {
   const graphics::RepaintHold hold;  // a replay with its echo on the screen
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   platform::OutputFile out;
   out.Open(target_path, TargetName(target_path, display));
   SgbLines lines(out);
@@ -120,7 +121,7 @@ std::int64_t WriteSgb(const std::string& source, const std::string& target_path,
   WriteRun(lines, run);
   lines.Raw(" -1\r\n");
   const std::int64_t written = out.Commit();
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   return written;
 }
 

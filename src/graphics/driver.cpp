@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "graphics/colours.h"
 #include "graphics/keys.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
@@ -54,7 +55,7 @@ const std::array<std::uint32_t, kPaletteSize> Palette = BuildPalette();
 Framebuffer Screen;
 ViewportRec Viewport;
 PolyPoint CurrentPoint{0, 0};
-std::int16_t DrawColorIndex = 15;
+std::int16_t DrawColorIndex = colours::kWhite;
 std::uint32_t DrawColorRGB = Rgb(255, 255, 255);
 int BackgroundScheme = 0;
 std::int16_t XorMode = 0;
@@ -64,19 +65,20 @@ std::int16_t ClientRight = 639;
 std::int16_t ClientBottom = 479;
 
 int ValidColourIndex(int index) {
-  if (index < 0) return 15;
+  if (index < 0) return colours::kWhite;
   if (index < kPaletteSize) return index;
   return 16 + (index - 16) % (kPaletteSize - 16);
 }
 
 int SchemeSubstitute(int scheme, int index) {
+  using namespace colours;
   switch (scheme) {
     case 2:
-      return index == 0 ? 7 : (index == 7 || index == 15) ? 0 : index;
+      return index == kBlack ? kGrey : (index == kGrey || index == kWhite) ? kBlack : index;
     case 3:
-      return index == 0 ? 8 : (index == 8 || index == 15) ? 0 : index;
+      return index == kBlack ? kSilver : (index == kSilver || index == kWhite) ? kBlack : index;
     case 4:
-      return index == 0 ? 15 : index == 15 ? 0 : index;
+      return index == kBlack ? kWhite : index == kWhite ? kBlack : index;
     default:
       return index;
   }
@@ -643,8 +645,8 @@ void OutlineSegment(i64 x1, i64 y1, i64 x2, i64 y2, std::uint32_t c) {
 // Area fill of a blanking polygon: even-odd rule at pixel centres, then its outline.
 void FillBlankPolygon(int n, const PolyPoint* pts) {
   int index = DrawColorIndex;
-  const std::uint32_t brush = index == 7   ? Rgb(128, 128, 128)
-                              : index == 8 ? Rgb(64, 64, 64)
+  const std::uint32_t brush = index == colours::kGrey     ? Rgb(128, 128, 128)
+                              : index == colours::kSilver ? Rgb(64, 64, 64)
                                            : SchemeBrushColour(BackgroundScheme);
   const i64 ox = Viewport.origin_x, oy = Viewport.origin_y;
   std::array<std::pair<i64, i64>, 100> p{};
@@ -787,8 +789,8 @@ void DriverStartUp() {
   g_clip = ClipBox{};
   g_pen_rgb = 0;
   CurrentPoint = {0, 0};
-  DrawColorIndex = 15;
-  DrawColorRGB = Palette[15];
+  DrawColorIndex = colours::kWhite;
+  DrawColorRGB = Palette[colours::kWhite];
   BackgroundScheme = 0;
   XorMode = 0;
   LineStyle = 0;

@@ -15,6 +15,7 @@
 #include "platform/rounding.h"
 #include "platform/segment_clip.h"
 #include "platform/system.h"
+#include "platform/units.h"
 
 namespace platform {
 
@@ -102,8 +103,8 @@ PrinterInfo FindDefaultPrinter() {
     info.name = g_folder;
     info.driver = "PDF folder";
     info.dpi_x = info.dpi_y = kFolderDpi;
-    info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
-    info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
+    info.width_dots = RoundInt(kFolderWidthMm / kMmPerInch * kFolderDpi);
+    info.height_dots = RoundInt(kFolderLengthMm / kMmPerInch * kFolderDpi);
     info.page_width_pt = info.width_dots * 72.0 / kFolderDpi;
     info.page_height_pt = info.height_dots * 72.0 / kFolderDpi;
     return info;

@@ -6,6 +6,7 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/rounding.h"
@@ -14,6 +15,8 @@
 #include "view/views.h"
 
 namespace view {
+
+namespace colours = graphics::colours;
 
 namespace {
 
@@ -114,13 +117,13 @@ void PrepareDrawArea() {
 
 void DrawOverlays() {
   DrawWorldAxes();
-  DrawGrid(15);
+  DrawGrid(colours::kWhite);
   if (PlaneAxesVisible > 0) DrawPlaneAxes();
 }
 
 void DrawWorldAxes() {
   if (WorldAxesVisible <= 0) return;
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
   DrawAxesSymbol(50, ViewportHeight - 50, 40, AxesKind::kWorld);
   graphics::SetXorMode(0);
 }
@@ -129,7 +132,7 @@ void DrawPlaneAxes() {
   graphics::SetXorMode(1);
   int px = 0, py = 0;
   PlaneToPixel(0.0f, 0.0f, 0.0f, px, py);
-  graphics::PutPixel(px, py, 15);
+  graphics::PutPixel(px, py, colours::kWhite);
   DrawAxesSymbol(px, py, 20, AxesKind::kPlane);
   graphics::SetXorMode(0);
 }
@@ -165,7 +168,7 @@ void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
     dialogs::DrawTextRun(axes == AxesKind::kWorld ? kWorldLabels[i] : kPlaneLabels[i],
                          AddPixels(dx, 0, px, -2), AddPixels(-dy, 0, py, 3), 7, 7);
   }
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 void DrawGrid(int colour) {

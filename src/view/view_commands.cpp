@@ -33,13 +33,16 @@ struct SchemeColours {
 };
 
 // Indices before the driver's scheme substitution.
-constexpr std::array<SchemeColours, 5> kSchemeColours = {{
-    {15, 0, 9, 9, 9},
-    {15, 0, 9, 9, 9},
-    {15, 8, 8, 0, 15},
-    {15, 7, 8, 0, 15},
-    {15, 15, 15, 7, 8},
-}};
+constexpr std::array<SchemeColours, 5> kSchemeColours = [] {
+  using namespace graphics::colours;
+  return std::array<SchemeColours, 5>{{
+      {kWhite, kBlack, kBlue, kBlue, kBlue},
+      {kWhite, kBlack, kBlue, kBlue, kBlue},
+      {kWhite, kSilver, kSilver, kBlack, kWhite},
+      {kWhite, kGrey, kSilver, kBlack, kWhite},
+      {kWhite, kWhite, kWhite, kGrey, kSilver},
+  }};
+}();
 
 // A prompt's key as a digit.
 int ReadDigitKey() { return static_cast<int>(graphics::ReadWholeKey()) - '0'; }
@@ -334,7 +337,7 @@ void DepthPrompt() {
   dialogs::EditReal(platform::Cp866("Глубина ="), v, result);
   // The grid is XOR-drawn: drawing it again removes the one on the screen before the
   // plane moves, so only the new grid is left.
-  DrawGrid(15);
+  DrawGrid(graphics::colours::kWhite);
   // A typed number too large for a single is infinite; it would put the plane, and with it
   // the cursor, nowhere, so it is taken as no entry.
   if (result >= 0 && std::isfinite(v)) {
@@ -343,7 +346,7 @@ void DepthPrompt() {
       PlaneOrigin[static_cast<std::size_t>(j)] = v * static_cast<float>(PlaneAxes[3][j]);
     ProjectOntoPlane(CursorWorld[0], CursorWorld[1], CursorWorld[2]);
   }
-  DrawGrid(15);
+  DrawGrid(graphics::colours::kWhite);
 }
 
 void NextColourScheme() {
