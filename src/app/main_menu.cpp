@@ -146,6 +146,18 @@ void NoteWritten(const std::string& name, std::int64_t lines) {
                        ";Written " + name + ", lines: " + n);
 }
 
+// The path of an output item writing `ext`, typed over the drawing's name; empty when the name
+// is cancelled or names the drawing itself.
+std::string AskOutputPath(const std::string& ext) {
+  TargetName = drawing::SourceName;
+  textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (") + ext + ") : ",
+                      TargetName);
+  if (Cancelled(TargetName)) return {};
+  const std::string path = NameToPath(TargetName) + ext;
+  if (RefuseDrawingItself(path)) return {};
+  return path;
+}
+
 }  // namespace
 
 void OutputItem(std::uint8_t item) {
@@ -180,12 +192,8 @@ void OutputItem(std::uint8_t item) {
       break;
     }
     case '3': {
-      TargetName = drawing::SourceName;
-      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.SGB) : "),
-                          TargetName);
-      if (Cancelled(TargetName)) break;
-      const std::string path = NameToPath(TargetName) + ".SGB";
-      if (RefuseDrawingItself(path)) break;
+      const std::string path = AskOutputPath(".SGB");
+      if (path.empty()) break;
       NoteWritten(TargetName + ".SGB", drawing::WriteSgb(drawing::SourceFile, path, path));
       break;
     }
@@ -193,12 +201,8 @@ void OutputItem(std::uint8_t item) {
       print::PrintCommand();
       break;
     case '5': {
-      TargetName = drawing::SourceName;
-      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.PLT) : "),
-                          TargetName);
-      if (Cancelled(TargetName)) break;
-      const std::string path = NameToPath(TargetName) + ".PLT";
-      if (RefuseDrawingItself(path)) break;
+      const std::string path = AskOutputPath(".PLT");
+      if (path.empty()) break;
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);

@@ -133,45 +133,54 @@ void DefaultRedraw() {}
 
 }  // namespace
 
-constinit platform::Hook<void(int)> WaitMilliseconds = NoOpInt;
-constinit platform::Hook<std::uint8_t()> ReadCommandKey = ReturnBlank;
-constinit platform::Hook<std::uint8_t()> ReadRawKey = UnsetReadRawKey;
-constinit platform::Hook<bool()> KeyAvailable = ReturnFalse;
-constinit platform::Hook<void()> EnablePixelOutput = NoOp;
-constinit platform::Hook<void()> DisablePixelOutput = NoOp;
-constinit platform::Hook<std::int16_t()> GetDrawColor = ReturnZero16;
-constinit platform::Hook<int()> GetMaxX = ReturnZero;
-constinit platform::Hook<int()> GetMaxY = ReturnZero;
-constinit platform::Hook<void()> ClearViewport = NoOp;
-constinit platform::Hook<void(int, int, int, int)> SetViewport = NoOp4;
-constinit platform::Hook<void(int, int)> SetDrawOrigin = NoOp2;
-constinit platform::Hook<void()> OpenGraphics = NoOp;
-constinit platform::Hook<void()> CloseGraphics = UnsetCloseGraphics;
-constinit platform::Hook<void(int)> SetDrawColor = NoOpInt;
-constinit platform::Hook<void(int)> SetBackgroundScheme = NoOpInt;
-constinit platform::Hook<void(std::int16_t)> SetXorMode = NoOpXor;
-constinit platform::Hook<void(int, int, int)> SetLineStyle = NoOp3;
-constinit platform::Hook<void(int, int, int, int)> DrawLine = NoOp4;
-constinit platform::Hook<void(int, int)> MoveToPoint = NoOp2;
-constinit platform::Hook<void(int, int)> LineToPoint = NoOp2;
-constinit platform::Hook<void(int, int, int)> PutPixel = UnsetPutPixel;
-constinit platform::Hook<void(int, int, int, int, int)> SetPaletteEntry = NoOp5;
-constinit platform::Hook<void()> ClearDepth = UnsetClearDepth;
-constinit platform::Hook<void(int, int, int, int, int, int)> DrawLineDepth = UnsetDrawLineDepth;
-constinit platform::Hook<void(int, int, int)> MoveToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int)> LineToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int, int)> PutPixelDepth = UnsetPutPixelDepth;
-constinit platform::Hook<void(int, int, int&, int&)> GetClientOrigin = NoOpOrigin;
-constinit platform::Hook<void()> MouseReset = NoOp;
-constinit platform::Hook<bool()> MouseIdle = ReturnFalse;
-constinit platform::Hook<void(int, int)> SetMousePos = NoOp2;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseScreen = NoOpMouse;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseClient = NoOpMouse;
-constinit platform::Hook<void()> ShowMouse = NoOp;
-constinit platform::Hook<void()> HideMouse = NoOp;
-constinit platform::Hook<void(int, const PolyPoint*)> FillPolygon = NoOpPoly;
-constinit platform::Hook<bool(int, const std::string&, platform::DirEntry&)> FindFirstEntry = UnsetFindFirst;
-constinit platform::Hook<bool(platform::DirEntry&)> FindNextEntry = UnsetFindNext;
+// Every hook of the driver: its name, its harmless default, the window implementation
+// InitGraphics installs, and its type. The definitions, DriverStartUp and InstallDriver
+// are made from this one list.
+#define GRAPH_DRIVER_HOOKS(X) \
+  X(WaitMilliseconds, NoOpInt, WinWaitMilliseconds, void(int)) \
+  X(ReadCommandKey, ReturnBlank, WindowReadCommandKey, std::uint8_t()) \
+  X(ReadRawKey, UnsetReadRawKey, WindowReadRawKey, std::uint8_t()) \
+  X(KeyAvailable, ReturnFalse, WindowKeyAvailable, bool()) \
+  X(EnablePixelOutput, NoOp, WinEnablePixelOutput, void()) \
+  X(DisablePixelOutput, NoOp, WinDisablePixelOutput, void()) \
+  X(GetDrawColor, ReturnZero16, WinGetDrawColor, std::int16_t()) \
+  X(GetMaxX, ReturnZero, WinGetMaxX, int()) \
+  X(GetMaxY, ReturnZero, WinGetMaxY, int()) \
+  X(ClearViewport, NoOp, WinClearViewport, void()) \
+  X(SetViewport, NoOp4, WinSetViewport, void(int, int, int, int)) \
+  X(SetDrawOrigin, NoOp2, WinSetDrawOrigin, void(int, int)) \
+  X(OpenGraphics, NoOp, WinOpenGraphics, void()) \
+  X(CloseGraphics, UnsetCloseGraphics, WinCloseGraphics, void()) \
+  X(SetDrawColor, NoOpInt, WinSetDrawColor, void(int)) \
+  X(SetBackgroundScheme, NoOpInt, WinSetBackgroundScheme, void(int)) \
+  X(SetXorMode, NoOpXor, WinSetXorMode, void(std::int16_t)) \
+  X(SetLineStyle, NoOp3, WinSetLineStyle, void(int, int, int)) \
+  X(DrawLine, NoOp4, WinDrawLine, void(int, int, int, int)) \
+  X(MoveToPoint, NoOp2, WinMoveToPoint, void(int, int)) \
+  X(LineToPoint, NoOp2, WinLineToPoint, void(int, int)) \
+  X(PutPixel, UnsetPutPixel, WinPutPixel, void(int, int, int)) \
+  X(SetPaletteEntry, NoOp5, WinSetPaletteEntry, void(int, int, int, int, int)) \
+  X(ClearDepth, UnsetClearDepth, WinClearDepth, void()) \
+  X(DrawLineDepth, UnsetDrawLineDepth, WinDrawLineDepth, void(int, int, int, int, int, int)) \
+  X(MoveToPointDepth, UnsetPointDepth, WinMoveToPointDepth, void(int, int, int)) \
+  X(LineToPointDepth, UnsetPointDepth, WinLineToPointDepth, void(int, int, int)) \
+  X(PutPixelDepth, UnsetPutPixelDepth, WinPutPixelDepth, void(int, int, int, int)) \
+  X(GetClientOrigin, NoOpOrigin, MouseGetClientOrigin, void(int, int, int&, int&)) \
+  X(MouseReset, NoOp, MouseResetImpl, void()) \
+  X(MouseIdle, ReturnFalse, MouseIdleImpl, bool()) \
+  X(SetMousePos, NoOp2, MouseSetPos, void(int, int)) \
+  X(GetMouseScreen, NoOpMouse, MouseGetScreen, void(int&, int&, int&)) \
+  X(GetMouseClient, NoOpMouse, MouseGetClient, void(int&, int&, int&)) \
+  X(ShowMouse, NoOp, MouseShow, void()) \
+  X(HideMouse, NoOp, MouseHide, void()) \
+  X(FillPolygon, NoOpPoly, WinFillPolygon, void(int, const PolyPoint*)) \
+  X(FindFirstEntry, UnsetFindFirst, WinFindFirstEntry, bool(int, const std::string&, platform::DirEntry&)) \
+  X(FindNextEntry, UnsetFindNext, WinFindNextEntry, bool(platform::DirEntry&))
+
+#define DEFINE_HOOK(name, fallback, window, ...) \
+  constinit platform::Hook<__VA_ARGS__> name = fallback;
+GRAPH_DRIVER_HOOKS(DEFINE_HOOK)
+#undef DEFINE_HOOK
 
 constinit platform::Hook<void()> ViewStartProc = DefaultViewStart;
 constinit platform::Hook<void()> RedrawProc = DefaultRedraw;
@@ -742,45 +751,9 @@ void DefaultViewStart() {
 }  // namespace
 
 void DriverStartUp() {
-  WaitMilliseconds = NoOpInt;
-  ReadCommandKey = ReturnBlank;
-  ReadRawKey = UnsetReadRawKey;
-  KeyAvailable = ReturnFalse;
-  EnablePixelOutput = NoOp;
-  DisablePixelOutput = NoOp;
-  GetDrawColor = ReturnZero16;
-  GetMaxX = ReturnZero;
-  GetMaxY = ReturnZero;
-  ClearViewport = NoOp;
-  SetViewport = NoOp4;
-  SetDrawOrigin = NoOp2;
-  OpenGraphics = NoOp;
-  CloseGraphics = UnsetCloseGraphics;
-  SetDrawColor = NoOpInt;
-  SetBackgroundScheme = NoOpInt;
-  SetXorMode = NoOpXor;
-  SetLineStyle = NoOp3;
-  DrawLine = NoOp4;
-  MoveToPoint = NoOp2;
-  LineToPoint = NoOp2;
-  PutPixel = UnsetPutPixel;
-  SetPaletteEntry = NoOp5;
-  ClearDepth = UnsetClearDepth;
-  DrawLineDepth = UnsetDrawLineDepth;
-  MoveToPointDepth = UnsetPointDepth;
-  LineToPointDepth = UnsetPointDepth;
-  PutPixelDepth = UnsetPutPixelDepth;
-  GetClientOrigin = NoOpOrigin;
-  MouseReset = NoOp;
-  MouseIdle = ReturnFalse;
-  SetMousePos = NoOp2;
-  GetMouseScreen = NoOpMouse;
-  GetMouseClient = NoOpMouse;
-  ShowMouse = NoOp;
-  HideMouse = NoOp;
-  FillPolygon = NoOpPoly;
-  FindFirstEntry = UnsetFindFirst;
-  FindNextEntry = UnsetFindNext;
+#define RESET_HOOK(name, fallback, window, ...) name = fallback;
+  GRAPH_DRIVER_HOOKS(RESET_HOOK)
+#undef RESET_HOOK
   ViewStartProc = DefaultViewStart;
   RedrawProc = DefaultRedraw;
 
@@ -800,46 +773,11 @@ void DriverStartUp() {
 }
 
 void InstallDriver() {
-  WaitMilliseconds = WinWaitMilliseconds;
-  ReadCommandKey = WindowReadCommandKey;
-  ReadRawKey = WindowReadRawKey;
-  KeyAvailable = WindowKeyAvailable;
-  EnablePixelOutput = WinEnablePixelOutput;
-  DisablePixelOutput = WinDisablePixelOutput;
-  GetDrawColor = WinGetDrawColor;
-  GetMaxX = WinGetMaxX;
-  GetMaxY = WinGetMaxY;
-  ClearViewport = WinClearViewport;
-  SetViewport = WinSetViewport;
-  SetDrawOrigin = WinSetDrawOrigin;
-  OpenGraphics = WinOpenGraphics;
-  CloseGraphics = WinCloseGraphics;
-  SetDrawColor = WinSetDrawColor;
-  SetBackgroundScheme = WinSetBackgroundScheme;
-  SetXorMode = WinSetXorMode;
-  SetLineStyle = WinSetLineStyle;
-  DrawLine = WinDrawLine;
-  MoveToPoint = WinMoveToPoint;
-  LineToPoint = WinLineToPoint;
-  PutPixel = WinPutPixel;
-  SetPaletteEntry = WinSetPaletteEntry;
-  ClearDepth = WinClearDepth;
-  DrawLineDepth = WinDrawLineDepth;
-  MoveToPointDepth = WinMoveToPointDepth;
-  LineToPointDepth = WinLineToPointDepth;
-  PutPixelDepth = WinPutPixelDepth;
-  GetClientOrigin = MouseGetClientOrigin;
-  MouseReset = MouseResetImpl;
-  MouseIdle = MouseIdleImpl;
-  SetMousePos = MouseSetPos;
-  GetMouseScreen = MouseGetScreen;
-  GetMouseClient = MouseGetClient;
-  ShowMouse = MouseShow;
-  HideMouse = MouseHide;
-  FillPolygon = WinFillPolygon;
-  FindFirstEntry = WinFindFirstEntry;
-  FindNextEntry = WinFindNextEntry;
+#define INSTALL_HOOK(name, fallback, window, ...) name = window;
+  GRAPH_DRIVER_HOOKS(INSTALL_HOOK)
+#undef INSTALL_HOOK
 }
+#undef GRAPH_DRIVER_HOOKS
 
 void InitGraphics() {
   InstallDriver();

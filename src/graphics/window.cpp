@@ -200,19 +200,15 @@ void WindowProc(const platform::Event& e) {
       LogMouse();
       break;
     case EventKind::kLeftDown:
+    case EventKind::kRightDown: {
+      const bool left = e.kind == EventKind::kLeftDown;
       SetMouseFromEvent(e);
-      MouseButton = 1;
+      MouseButton = left ? 1 : 2;
       ++PressCount;
       LogMouse();
-      PushKey(keys::kLeftButton);
+      PushKey(left ? keys::kLeftButton : keys::kRightButton);
       break;
-    case EventKind::kRightDown:
-      SetMouseFromEvent(e);
-      MouseButton = 2;
-      ++PressCount;
-      LogMouse();
-      PushKey(keys::kRightButton);
-      break;
+    }
     case EventKind::kMiddleDown:
       // Only the middle button alone: no other button and no modifier held.
       if ((e.buttons & 0xFFFF) == platform::kMkMButton) PushKey(keys::kMiddleButton);

@@ -138,7 +138,7 @@ void DrawPlaneAxes() {
 }
 
 void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
-  static constexpr int kColours[4] = {0, 11, 10, 14};
+  static constexpr int kColours[4] = {0, colours::kCyan, colours::kGreen, colours::kYellow};
   static constexpr const char* kWorldLabels[4] = {"", "X", "Y", "Z"};
   static constexpr const char* kPlaneLabels[4] = {"", "Xr", "Yr", "Zr"};
   const double arm = static_cast<double>(size) * UnitsPerPixelX;
