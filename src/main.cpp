@@ -8,14 +8,6 @@
 #include "platform/key_script.h"
 #include "platform/system.h"
 
-namespace {
-
-// Paths from the command line are taken against the start directory, before anything
-// changes the current directory.
-std::string Absolute(const std::string& path) { return platform::AbsolutePath(path); }
-
-}  // namespace
-
 int main(int argc, char** argv) {
   // UTF-8 on every system, whatever the code page of the process.
   std::vector<std::string> args = platform::ProgramArguments(argc, argv);
@@ -36,15 +28,17 @@ int main(int argc, char** argv) {
     std::puts("ugfview " UGFVIEW_VERSION);
     return 0;
   }
-  options.screenshot = Absolute(options.screenshot);
-  options.drawing = Absolute(options.drawing);
+  // Paths from the command line are taken against the start directory, before anything
+  // changes the current directory.
+  options.screenshot = platform::AbsolutePath(options.screenshot);
+  options.drawing = platform::AbsolutePath(options.drawing);
 
   if (!options.batch.empty()) {
     if (options.drawing.empty()) {
       std::fprintf(stderr, "ugfview: --%s needs a drawing\n", options.batch.c_str());
       return 2;
     }
-    options.output = Absolute(options.output);
+    options.output = platform::AbsolutePath(options.output);
     options.window = platform::kHeadlessName;
   }
   if (options.window == platform::kHeadlessName) {
@@ -56,7 +50,7 @@ int main(int argc, char** argv) {
     // {shot FILE} is a path from the command line too: the selector may change the folder.
     for (auto& group : script.groups)
       for (auto& event : group.events)
-        if (event.kind == platform::EventKind::kShot) event.text = Absolute(event.text);
+        if (event.kind == platform::EventKind::kShot) event.text = platform::AbsolutePath(event.text);
     platform::ConfigureHeadless(options.width, options.height, std::move(script));
   }
   return app::RunToEnd(options, *platform::FindWindowBackend(options.window));

@@ -35,7 +35,7 @@ void ShowRunTimeError(const platform::RunTimeFailure& failure) {
     dialogs::ShowMessage(0, platform::Cp866(" " + failure.ReportLine()));
     dialogs::ShowMessage(1, platform::Cp866(" " + failure.DetailLine()));
     dialogs::ShowMessage(2, platform::Cp866(" Нажмите любую клавишу;Press any key"));
-    if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+    graphics::ReadWholeKey();
   } catch (const platform::ProgramEnd&) {
     // The window closed: the run ends all the same, with the report's status.
   } catch (const platform::RunTimeFailure&) {

@@ -15,6 +15,7 @@
 #include "drawing/sgb_writer.h"
 #include "drawing/ugf_export.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
 #include "platform/folders.h"
@@ -28,6 +29,8 @@
 #include "view/redraw.h"
 
 namespace app {
+
+namespace keys = graphics::keys;
 
 std::int32_t ArgCount = 0;
 std::int32_t HeaderPen = 0;
@@ -109,7 +112,7 @@ std::string Cut50(std::string s) {
 // Waits for one key, taking an extended key whole; a repaint meanwhile shows the message again.
 void WaitKey() {
   const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
-  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+  graphics::ReadWholeKey();
 }
 
 void ShowCancelled() {
@@ -141,6 +144,18 @@ void NoteWritten(const std::string& name, std::int64_t lines) {
   const std::string n = std::to_string(lines);
   dialogs::SetMenuNote(platform::Cp866(" Записан файл ") + name + platform::Cp866(", строк: ") + n +
                        ";Written " + name + ", lines: " + n);
+}
+
+// The path of an output item writing `ext`, typed over the drawing's name; empty when the name
+// is cancelled or names the drawing itself.
+std::string AskOutputPath(const std::string& ext) {
+  TargetName = drawing::SourceName;
+  textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (") + ext + ") : ",
+                      TargetName);
+  if (Cancelled(TargetName)) return {};
+  const std::string path = NameToPath(TargetName) + ext;
+  if (RefuseDrawingItself(path)) return {};
+  return path;
 }
 
 }  // namespace
@@ -177,12 +192,8 @@ void OutputItem(std::uint8_t item) {
       break;
     }
     case '3': {
-      TargetName = drawing::SourceName;
-      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.SGB) : "),
-                          TargetName);
-      if (Cancelled(TargetName)) break;
-      const std::string path = NameToPath(TargetName) + ".SGB";
-      if (RefuseDrawingItself(path)) break;
+      const std::string path = AskOutputPath(".SGB");
+      if (path.empty()) break;
       NoteWritten(TargetName + ".SGB", drawing::WriteSgb(drawing::SourceFile, path, path));
       break;
     }
@@ -190,12 +201,8 @@ void OutputItem(std::uint8_t item) {
       print::PrintCommand();
       break;
     case '5': {
-      TargetName = drawing::SourceName;
-      textentry::EditLine(platform::Cp866(" Файл") + drawing::SourceName + platform::Cp866(" Вывод в файл (.PLT) : "),
-                          TargetName);
-      if (Cancelled(TargetName)) break;
-      const std::string path = NameToPath(TargetName) + ".PLT";
-      if (RefuseDrawingItself(path)) break;
+      const std::string path = AskOutputPath(".PLT");
+      if (path.empty()) break;
       float scale = 1.0f;
       int result = 0;
       dialogs::EditReal(platform::Cp866("Масштаб"), scale, result);
@@ -227,8 +234,8 @@ void MainMenu(std::uint8_t& key) {
     dialogs::SetMenuItem(8, platform::Cp866(drawing::DrawingVariant == 0 ? "Новый формат " : "Старый формат "));
     dialogs::RunMenu(8, key);
     switch (key) {
-      case 13:
-      case 27:
+      case keys::kEnter:
+      case keys::kEsc:
       case '[':
       case ']':
         return;
@@ -279,10 +286,7 @@ void RunMainProgram(const std::string& given, const std::string& shown) {
   graphics::PaintHook = RepaintTitle;
   ShowTitle();
   if (ArgCount > 0) {
-    drawing::SourceFile = ResolveDrawing(given);
-    drawing::SourceShown = ShownDrawingName(shown.empty() ? given : shown, drawing::SourceFile);
-    // The name of the file found, in the case it has on disk.
-    drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
+    OpenDrawing(given, shown);
   } else {
     // A folder on the command line is where the selector starts, instead of TEK.DAT's.
     std::string reason;
@@ -298,12 +302,12 @@ void RunMainProgram(const std::string& given, const std::string& shown) {
     if (name.empty()) graphics::CloseGraphics();
     drawing::SourceFile = AbsoluteSelected();
     drawing::SourceShown = dialogs::SelectedPath;
+    DetectVariant();
+    ShowDrawing();
   }
-  DetectVariant();
-  ShowDrawing();
   do {
     MainMenu(MenuKey);
-  } while (MenuKey != 27);
+  } while (MenuKey != keys::kEsc);
   graphics::CloseGraphics();
   throw platform::ProgramEnd{0};  // CloseGraphics ends the program; this says so to the compiler
 }

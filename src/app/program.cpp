@@ -245,30 +245,25 @@ std::string ResolveDrawing(const std::string& given) {
   std::string path = platform::FindExisting(given);
   if (!path.empty()) return path;
   // As the folder plus the base name plus ".UGF".
-  const auto slash = given.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : given.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? given : given.substr(slash + 1);
-  const auto dot = base.rfind('.');
-  if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
-  path = platform::FindExisting(folder + base + ".UGF");
+  path = platform::FindExisting(platform::FolderOf(given) + BaseNameOf(given) + ".UGF");
   return path.empty() ? given : path;
 }
 
 std::string BaseNameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string base = platform::FileNameOf(path);
   const auto dot = base.rfind('.');
   if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
   return base;
 }
 
-void OpenDrawing(const std::string& given) {
+void OpenDrawing(const std::string& given, const std::string& shown, bool show) {
   const std::string path = ResolveDrawing(given);
   drawing::SourceFile = path;
-  drawing::SourceShown = ShownDrawingName(given, path);
+  drawing::SourceShown = ShownDrawingName(shown.empty() ? given : shown, path);
+  // The name of the file found, in the case it has on disk.
   drawing::SourceName = platform::Cp866(BaseNameOf(path));
   DetectVariant();
-  ShowDrawing();
+  if (show) ShowDrawing();
 }
 
 void RunProgram(const Options& options) {
@@ -284,22 +279,15 @@ void RunProgram(const Options& options) {
 
 std::string ShownDrawingName(const std::string& given, const std::string& path) {
   if (path == given) return given;
-  const auto slash = given.rfind('/');
-  const auto found = path.rfind('/');
-  return (slash == std::string::npos ? "" : given.substr(0, slash + 1)) +
-         (found == std::string::npos ? path : path.substr(found + 1));
+  return platform::FolderOf(given) + platform::FileNameOf(path);
 }
 
 int ConvertDrawing(const Options& options, const std::string& drawing, const std::string& shown,
                    const std::string& output, const std::string& output_shown) {
   graphics::InitGraphics();
-  drawing::SourceFile = ResolveDrawing(drawing);
-  drawing::SourceShown = ShownDrawingName(shown, drawing::SourceFile);
-  drawing::SourceName = platform::Cp866(BaseNameOf(drawing::SourceFile));
   drawing::RotateFlag = options.rotate ? 1 : 0;
-  DetectVariant();
   // The picture is made at its own size; every other run works on the fitted view.
-  if (options.batch != "png") ShowDrawing();
+  OpenDrawing(drawing, shown, options.batch != "png");
   const std::string& display = output_shown;
   if (options.batch != "print" && platform::SameFile(output, drawing::SourceFile))
     platform::RunTimeError(platform::kAccessDenied, display, 0, "refusing to overwrite the drawing itself");

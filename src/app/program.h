@@ -49,8 +49,9 @@ std::string BaseNameOf(const std::string& path);
 // How error reports name the drawing `given` (as typed) found at `path`: the folder as typed
 // and the name as found.
 std::string ShownDrawingName(const std::string& given, const std::string& path);
-// Makes `given` the current drawing: variant, hooks, fit and picture.
-void OpenDrawing(const std::string& given);
+// Makes `given` the current drawing: its file and names (error reports name it as `shown`, as
+// `given` when that is empty), variant and hooks, then with `show` the fit and picture.
+void OpenDrawing(const std::string& given, const std::string& shown = {}, bool show = true);
 
 // A conversion or print without the menu (a headless run); ends the program. With an output
 // folder, every drawing (a folder stands for its *.UGF files) is written there from a fresh

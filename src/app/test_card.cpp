@@ -7,6 +7,7 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/view_state.h"
 
@@ -75,11 +76,9 @@ void DrawTestCard() {
 
 void RunTestCard() {
   for (;;) {
-    const std::uint8_t key = graphics::ReadCommandKey();
-    if (key == 27) graphics::CloseGraphics();
-    if (key == 0) {
-      graphics::ReadRawKey();
-    } else if (key == 'L' || key == 'l') {
+    const std::uint8_t key = graphics::ReadWholeKey();
+    if (key == graphics::keys::kEsc) graphics::CloseGraphics();
+    if (key == 'L' || key == 'l') {
       dialogs::LanguageIndex = 1 - dialogs::LanguageIndex;
       DrawTestCard();
     }

@@ -9,6 +9,7 @@
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -18,9 +19,9 @@
 
 namespace commands {
 
-namespace {
+using namespace graphics::keys;
 
-constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
+namespace {
 
 void PlaceholderDraw() { ReportUndefinedProcedure("WID_RIS"); }
 void PlaceholderExtents(float&, float&, float&, float&) { ReportUndefinedProcedure("WID_GRAN"); }
@@ -53,23 +54,23 @@ void Turn(int axis, bool positive) {
 
 // The arrows and Ctrl+arrows: one of the two sets pans, the other turns.
 void ArrowKey(int code) {
-  const bool plain = code == 72 || code == 80 || code == 75 || code == 77;
+  const bool plain = code == kUp || code == kDown || code == kLeft || code == kRight;
   const bool pan = plain == (view::StepByAngle == 0);
   switch (code) {
-    case 72:
-    case 141:
+    case kUp:
+    case kCtrlUp:
       pan ? PanV(-1.0f) : Turn(1, false);
       break;
-    case 80:
-    case 145:
+    case kDown:
+    case kCtrlDown:
       pan ? PanV(1.0f) : Turn(1, true);
       break;
-    case 75:
-    case 115:
+    case kLeft:
+    case kCtrlLeft:
       pan ? PanU(1.0f) : Turn(2, true);
       break;
-    case 77:
-    case 116:
+    case kRight:
+    case kCtrlRight:
       pan ? PanU(-1.0f) : Turn(2, false);
       break;
     default:
@@ -79,24 +80,18 @@ void ArrowKey(int code) {
 
 void ExtendedKey(int code) {
   switch (code) {
-    case 73:  // PgUp
-      if (view::UnitsPerPixelX > 0.00001) {
-        view::UnitsPerPixelX /= 1.5f;
-        view::UnitsPerPixelY /= 1.5f;
-        view::DepthScale /= 1.5f;
-      }
+    case kPgUp:
+      view::ZoomIn();
       break;
-    case 81:  // PgDn
-      view::UnitsPerPixelX *= 1.5f;
-      view::UnitsPerPixelY *= 1.5f;
-      view::DepthScale *= 1.5f;
+    case kPgDn:
+      view::ZoomOut();
       break;
-    case 152:  // Shift+Up
-    case 155:  // Shift+Left
+    case kShiftUp:
+    case kShiftLeft:
       Turn(3, true);
       break;
-    case 157:  // Shift+Right
-    case 160:  // Shift+Down
+    case kShiftRight:
+    case kShiftDown:
       Turn(3, false);
       break;
     default:
@@ -108,20 +103,13 @@ void ExtendedKey(int code) {
   view::Redraw();
 }
 
-bool IsViewCommandKey(std::uint8_t key) {
-  // Ctrl+B, D, Tab, Ctrl+K, N, Q, R, V, Z, then the characters.
-  static constexpr std::string_view kViewKeys =
-      "\x02\x04\x09\x0b\x0e\x11\x12\x16\x1a!$,.;<>@BEGRVZbegrvz";
-  return key != 0 && kViewKeys.find(static_cast<char>(key)) != std::string_view::npos;
-}
-
 }  // namespace
 
 constinit platform::Hook<void()> DeleteLastProc = PlaceholderDeleteLast;
 
 void CommandKeysStartUp() {
-  view::TurnSin = kSin15;
-  view::TurnCos = kCos15;
+  view::TurnSin = view::kSin15;
+  view::TurnCos = view::kCos15;
   view::ActiveViewport = 1;
   view::MoveToWorldProc = view::MoveToWorld;
   view::LineToWorldProc = view::LineToWorld;
@@ -136,8 +124,7 @@ void CommandKeysStartUp() {
 
 void ReportUndefinedProcedure(std::string_view name) {
   dialogs::ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
-  // An extended key is taken whole, so its second byte cannot reach the next reader as a letter.
-  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+  graphics::ReadWholeKey();
 }
 
 void ReadMenuKey(std::uint8_t& key) {
@@ -146,9 +133,9 @@ void ReadMenuKey(std::uint8_t& key) {
   std::uint8_t ext = 0;
   dialogs::MapClickToKey(key, ext);
   graphics::HideMouse();
-  if (key == 0) {
+  if (key == kExtended) {
     const std::uint8_t code = ext != 0 ? ext : graphics::ReadRawKey();
-    if (code == dialogs::kKeyGuideCode) {
+    if (code == kF1) {
       dialogs::ShowKeyGuide();
     } else {
       ExtendedKey(code);
@@ -156,12 +143,12 @@ void ReadMenuKey(std::uint8_t& key) {
     key = 0;
     return;
   }
-  if (IsViewCommandKey(key)) {
+  if (view::IsViewCommandKey(key, view::ViewKeys::kMenu)) {
     {
       PanelRepaintPaused paused;
       view::ViewCommand(key);
     }
-    if (key != 26) key = '0';
+    if (key != kCtrlZ) key = '0';
   } else if (key == 'X' || key == 'x') {
     {
       PanelRepaintPaused paused;

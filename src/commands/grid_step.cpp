@@ -2,6 +2,7 @@
 
 #include "dialogs/number_field.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 
@@ -14,12 +15,12 @@ void GridStepCommand() {
   if (result == -1) return;
   dialogs::ShowMessage(0, "SETKA");
   // The grid is drawn in XOR: drawing it again with the old step removes it.
-  view::DrawGrid(15);
+  view::DrawGrid(graphics::colours::kWhite);
   dialogs::ShowMessage(1, "SETKA 0");
   view::SetGridStep(step);
   view::GridVisible = 1;
   dialogs::ShowMessage(2, "SETKA 0");
-  view::DrawGrid(15);
+  view::DrawGrid(graphics::colours::kWhite);
 }
 
 }  // namespace commands

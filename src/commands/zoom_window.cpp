@@ -4,12 +4,16 @@
 #include <utility>
 
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/cursor.h"
 #include "view/view_state.h"
 
 namespace commands {
+
+namespace keys = graphics::keys;
 
 namespace {
 
@@ -25,15 +29,13 @@ constexpr int kMaxDepth = 16;
 void BeginFeedback() {
   graphics::SetXorMode(1);
   graphics::SetLineStyle(4, 0x7777, 1);
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(graphics::colours::kWhite);
 }
 
 void EndFeedback() {
   graphics::SetXorMode(0);
   graphics::SetLineStyle(0, 0, 1);
 }
-
-bool EndsWithoutZoom(std::uint8_t key) { return key == 13 || key == 27 || key == '[' || key == ']'; }
 
 // Puts the marker procedure and the first corner back however the command ends.
 struct Restore {
@@ -50,6 +52,10 @@ struct Restore {
 };
 
 }  // namespace
+
+bool EndsWithoutZoom(std::uint8_t key) {
+  return key == keys::kEnter || key == keys::kEsc || key == '[' || key == ']';
+}
 
 void ZoomWindowStartUp() {
   g_corner_world = {0, 0, 0};

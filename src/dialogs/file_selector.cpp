@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "graphics/window.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -16,6 +17,8 @@
 #include "view/view_state.h"
 
 namespace dialogs {
+
+namespace keys = graphics::keys;
 
 std::array<std::string, kMaxFiles> FileList;
 std::array<std::string, kMaxFiles> FileRealNames;
@@ -37,7 +40,7 @@ int ColumnWidth(int mode) { return mode <= 0 ? 80 : graphics::GetMaxX() / 2; }
 
 // A repaint inside a key read may leave another viewport set: each draw names the rows.
 void TextAreaViewport(int colour) {
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  SetTextAreaViewport();
   graphics::SetDrawColor(colour);
 }
 
@@ -239,15 +242,15 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
         repaints = graphics::RepaintCount;
         message_shown = false;
       }
-      if (key == 0) {
+      if (key == keys::kExtended) {
         switch (graphics::ReadRawKey()) {
-          case 75:  // Left
+          case keys::kLeft:
             if (column > 1) --column;
             break;
-          case 77:  // Right
+          case keys::kRight:
             if (column < columns) ++column;
             break;
-          case 72:  // Up
+          case keys::kUp:
             if (row > top) {
               --row;
             } else if (top > 1) {
@@ -256,7 +259,7 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
               row = top;
             }
             break;
-          case 80:  // Down
+          case keys::kDown:
             if (row < top + 2) {
               ++row;
             } else if (row < row_count) {
@@ -270,7 +273,7 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
         }
         continue;
       }
-      if (key == 13 && ListDirectories) {
+      if (key == keys::kEnter && ListDirectories) {
         const int i = (row - 1) * columns + column;
         if (i < 1 || i > FileCount) break;  // an empty cell: the same folder again
         if (platform::ChangeFolder(FileRealNames[i - 1])) break;
@@ -278,14 +281,14 @@ void SelectFile(int mode, std::string_view mask, std::string& name) {
         message_shown = true;
         continue;
       }
-      if (key == 27 || key == 13 || key == 9) break;
+      if (key == keys::kEsc || key == keys::kEnter || key == keys::kTab) break;
     }
-    if (key == 9) {
+    if (key == keys::kTab) {
       ListDirectories = !ListDirectories;
       continue;
     }
-    if (key == 13 && ListDirectories) continue;
-    if (key == 13) {
+    if (key == keys::kEnter && ListDirectories) continue;
+    if (key == keys::kEnter) {
       const int i = (row - 1) * columns + column;
       if (i >= 1 && i <= FileCount) {
         name = FileList[i - 1];

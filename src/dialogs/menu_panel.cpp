@@ -9,12 +9,18 @@
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/hook.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace dialogs {
+
+namespace colours = graphics::colours;
+
+namespace keys = graphics::keys;
 
 namespace {
 
@@ -82,8 +88,8 @@ std::array<MenuItem, 10> MenuItems;
 int MenuItemCount = 0;
 std::array<PanelZone, 33> PanelZones;
 int ZoneCount = -1;
-int PanelTopLeftColour = 9;
-int PanelBottomRightColour = 9;
+int PanelTopLeftColour = colours::kBlue;
+int PanelBottomRightColour = colours::kBlue;
 std::string MenuNote;
 
 void MenuPanelStartUp() {
@@ -92,8 +98,8 @@ void MenuPanelStartUp() {
   MenuItemCount = 0;
   PanelZones.fill(PanelZone{});
   ZoneCount = -1;
-  PanelTopLeftColour = 9;
-  PanelBottomRightColour = 9;
+  PanelTopLeftColour = colours::kBlue;
+  PanelBottomRightColour = colours::kBlue;
 }
 
 void SetMenuNote(std::string_view text) {
@@ -142,7 +148,7 @@ void BuildPanelZones() {
   const int lw = 2 * (c1 / 24);
   const int h = TextAreaHeight / 3;
   ZoneCount = -1;
-  AddZone(0, c2, -1, r0, 13, 0, "");
+  AddZone(0, c2, -1, r0, keys::kEnter, 0, "");
   for (int column = 0; column < 3; ++column)
     for (int row = 0; row < 3; ++row)
       AddZone(column * c1, (column + 1) * c1, r[row], r[row + 1],
@@ -151,14 +157,14 @@ void BuildPanelZones() {
     AddZone(c2 + k * lw, c2 + (k + 1) * lw, -1, r0, static_cast<std::uint8_t>(kLetterButtons[k]), 0,
             std::string(1, kLetterButtons[k]));
   AddZone(c3, c3 + h, 0, h, 'B', 0, "B");
-  AddZone(c3 + h, c3 + 2 * h, 0, h, 0, 72, "");
-  AddZone(c3 + 2 * h, c3 + 3 * h, 0, h, 0, 73, "Up");
-  AddZone(c3, c3 + h, h, 2 * h, 0, 75, "");
+  AddZone(c3 + h, c3 + 2 * h, 0, h, 0, keys::kUp, "");
+  AddZone(c3 + 2 * h, c3 + 3 * h, 0, h, 0, keys::kPgUp, "Up");
+  AddZone(c3, c3 + h, h, 2 * h, 0, keys::kLeft, "");
   AddZone(c3 + h, c3 + 2 * h, h, 2 * h, 'R', 0, "R");
-  AddZone(c3 + 2 * h, c3 + 3 * h, h, 2 * h, 0, 77, "");
+  AddZone(c3 + 2 * h, c3 + 3 * h, h, 2 * h, 0, keys::kRight, "");
   AddZone(c3, c3 + h, 2 * h, 3 * h, 'Z', 0, "Z");
-  AddZone(c3 + h, c3 + 2 * h, 2 * h, 3 * h, 0, 80, "");
-  AddZone(c3 + 2 * h, c3 + 3 * h, 2 * h, 3 * h, 0, 81, "Dn");
+  AddZone(c3 + h, c3 + 2 * h, 2 * h, 3 * h, 0, keys::kDown, "");
+  AddZone(c3 + 2 * h, c3 + 3 * h, 2 * h, 3 * h, 0, keys::kPgDn, "Dn");
 }
 
 void DrawMenuPanel() {
@@ -202,12 +208,12 @@ void DrawMenuPanel() {
   }
 
   SetInnerDrawViewport();
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 void MapClickToKey(std::uint8_t& key, std::uint8_t& extKey) {
   extKey = 0;
-  if (key != 32 && key != 5) return;
+  if (key != keys::kLeftButton && key != keys::kCtrlE) return;
   int x = 0, y = 0, button = 0;
   graphics::GetMouseClient(x, y, button);
   // Zone 0, the title row, is not a button.
@@ -233,9 +239,9 @@ void RunMenu(int count, std::uint8_t& key) {
       // A note lasts until the next key; after a view key the panel is drawn again anyway.
       if (!MenuNote.empty()) {
         MenuNote.clear();
-        if (key == 0) DrawMenuPanel();
+        if (key == keys::kExtended) DrawMenuPanel();
       }
-    } while (key == 0);
+    } while (key == keys::kExtended);
     const int d = key - '0';
     if (d == 0) continue;               // a view key was handled, or the digit 0
     if (d > count && d <= 9) continue;  // a digit without item
@@ -249,7 +255,7 @@ void RunMenu(int count, std::uint8_t& key) {
     }
     break;
   }
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 }  // namespace dialogs

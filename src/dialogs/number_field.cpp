@@ -6,11 +6,14 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/rounding.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace dialogs {
+
+namespace keys = graphics::keys;
 
 std::array<float, 26> LetterVariables{};
 
@@ -24,7 +27,7 @@ int ColumnX(int column) {
 // A repaint inside a key read may leave another viewport set: every draw of the field
 // names the text area again.
 void DrawInTextArea(std::string_view text, int x, int colour) {
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  SetTextAreaViewport();
   graphics::SetDrawColor(colour);
   DrawTextRun(text, x, RowPitch, CharHeight, CharWidth);
 }
@@ -111,10 +114,10 @@ void EditReal(std::string_view prompt, float& value, int& result) {
   const view::TextRowsOnRepaint repaint(DrawField);
   int n = 0;
   for (;;) {
-    const std::uint8_t key = graphics::ReadCommandKey();
-    if (key == 0) {
-      graphics::ReadRawKey();
-    } else if (key == 8) {
+    const std::uint8_t key = graphics::ReadWholeKey();
+    if (key == keys::kExtended) {
+      // taken whole: nothing to type
+    } else if (key == keys::kBackspace) {
       --n;
       if (n < 0) {
         n = 0;
@@ -126,7 +129,7 @@ void EditReal(std::string_view prompt, float& value, int& result) {
         DrawInTextArea(last, ColumnX(c0 + n + 1), TextBackColour);
         graphics::SetDrawColor(TextColour);
       }
-    } else if (key == 13 || key == ']' || key == 32) {
+    } else if (key == keys::kEnter || key == ']' || key == keys::kBlank) {
       DrawInTextArea(typed, ColumnX(c0 + n + 3), TextColour);
       graphics::WaitMilliseconds(100);
       float v = 0.0f;
@@ -139,7 +142,7 @@ void EditReal(std::string_view prompt, float& value, int& result) {
         graphics::WaitMilliseconds(300);
       }
       break;
-    } else if (key == 27 || key == '[') {
+    } else if (key == keys::kEsc || key == '[') {
       result = -1;
       break;
     } else {
@@ -155,8 +158,7 @@ bool RefuseUnlessPositive(float value, float max, std::string_view message) {
   if (value > 0.0f && value <= max) return false;
   ShowMessage(0, message);
   const view::TextRowsOnRepaint repaint(ShowMessagesAgain);
-  // An extended key is taken whole.
-  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+  graphics::ReadWholeKey();
   return true;
 }
 

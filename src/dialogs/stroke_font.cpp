@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "dialogs/glyph_table.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "platform/rounding.h"
 
 namespace dialogs {
+
+namespace colours = graphics::colours;
 
 std::array<std::int8_t, kStrokeCapacity> StrokeX{};
 std::array<std::int8_t, kStrokeCapacity> StrokeY{};
@@ -23,8 +26,8 @@ void NoSink(float, float, float, int) {}
 constinit platform::Hook<void(float, float, float, int)> StrokeSink = NoSink;
 int TextEscapeMode = 0;
 int LanguageIndex = 0;
-std::int16_t TextColour = 15;
-std::int16_t TextBackColour = 0;
+std::int16_t TextColour = colours::kWhite;
+std::int16_t TextBackColour = colours::kBlack;
 int CharHeight = 7;
 int RowPitch = 13;
 int TextAreaHeight = 56;
@@ -42,8 +45,8 @@ void StrokeFontStartUp() {
   StrokeSink = NoSink;
   TextEscapeMode = 0;
   LanguageIndex = 0;
-  TextColour = 15;
-  TextBackColour = 0;
+  TextColour = colours::kWhite;
+  TextBackColour = colours::kBlack;
   CharHeight = 7;
   RowPitch = 13;
   TextAreaHeight = 56;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dialogs/stroke_font.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/text.h"
@@ -11,17 +12,19 @@
 
 namespace dialogs {
 
+namespace colours = graphics::colours;
+
 int ScreenScheme = 0;
-int MarkColour = 15;
+int MarkColour = colours::kWhite;
 int MarkNumber = 0;
-int FrameColour = 9;
+int FrameColour = colours::kBlue;
 MessageRows ShownMessages;
 
 void TextAreaStartUp() {
   ScreenScheme = 0;
-  MarkColour = 15;
+  MarkColour = colours::kWhite;
   MarkNumber = 0;
-  FrameColour = 9;
+  FrameColour = colours::kBlue;
   ShownMessages = {};
 }
 
@@ -34,8 +37,12 @@ void FillRect(int x1, int y1, int x2, int y2) {
   graphics::SetDrawColor(TextColour);
 }
 
-void ClearTextArea() {
+void SetTextAreaViewport() {
   graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+}
+
+void ClearTextArea() {
+  SetTextAreaViewport();
   graphics::ClearViewport();
   FillRect(0, 0, view::ClientWidth, view::ClientHeight - view::DrawAreaHeight);
   ShownMessages = {};
@@ -50,7 +57,7 @@ void ShowMessage(int row, std::string_view text) {
   const std::string t = SelectLanguageText(text);
   LogText(row, text);
   if (row == 0) ClearTextArea();
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  SetTextAreaViewport();
   graphics::SetDrawColor(TextColour);
   DrawTextRun(t, 1, RowBaseline(row), CharHeight, CharWidth);
   SetInnerDrawViewport();
@@ -108,7 +115,7 @@ void LayoutScreen() {
 void EraseCornerMark() {
   const int m = view::ViewMargin;
   SetInnerDrawViewport();
-  graphics::SetDrawColor(0);
+  graphics::SetDrawColor(colours::kBlack);
   for (int y = m + 1; y <= m + 9; ++y) {
     graphics::MoveToPoint(m + 1, y);
     graphics::LineToPoint(m + 24, y);
@@ -123,11 +130,11 @@ void DrawCornerMark() {
     graphics::MoveToPoint(x0, y);
     graphics::LineToPoint(x1, y);
   };
-  graphics::SetDrawColor(0);
+  graphics::SetDrawColor(colours::kBlack);
   for (int y = m + 1; y <= m + 9; ++y) strip(m + 1, m + 24, y);
   graphics::SetDrawColor(MarkColour);
   for (int y = m + 1; y <= m + 8; ++y) strip(m + 1, m + 7, y);
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
   DrawTextRun(std::to_string(MarkNumber), m + CharHeight + 1, m + CharHeight + 1, CharHeight, CharHeight);
 }
 

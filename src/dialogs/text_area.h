@@ -27,6 +27,8 @@ void ShowMessages(const MessageRows& rows);
 void ShowMessagesAgain();
 void ClearTextArea();
 void FillRect(int x1, int y1, int x2, int y2);
+// The four text rows below the drawing area as the viewport.
+void SetTextAreaViewport();
 void SetDrawViewport();
 void SetInnerDrawViewport();
 void LayoutScreen();

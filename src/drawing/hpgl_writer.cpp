@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/record_stream.h"
+#include "graphics/colours.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -20,13 +21,6 @@ namespace {
 // Millimetres per plotter step, held in extended precision like every step computation, so
 // that a value lying next to a whole step truncates as it always has.
 constexpr long double kPlotterUnit = 0.02488L;
-
-// Error reports name the output as given, else by its base name.
-std::string TargetName(const std::string& path, const std::string& display) {
-  if (!display.empty()) return display;
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Plotter steps from the low edge of the extents, toward zero. Coordinates near the float
 // limit at a large scale are far beyond any int: they saturate at ±2^30 as TruncInt does,
@@ -92,7 +86,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
     }
   }
 
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   platform::OutputFile out;
   out.Open(target_path, TargetName(target_path, display));
 
@@ -142,7 +136,7 @@ std::int64_t WritePlt(const std::string& source, const std::string& target_path,
 
   out.Write("PU0,0;SP0;\r\n");
   const std::int64_t lines = out.Commit();
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   return lines;
 }
 

@@ -10,9 +10,11 @@
 #include "drawing/ugf_export.h"
 #include "drawing/record_stream.h"
 #include "drawing/ugf_reader.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
@@ -37,7 +39,7 @@ constinit platform::Hook<void()> DrawProc = PlaceholderDraw;
 constinit platform::Hook<void(float&, float&, float&, float&)> ExtentsProc = PlaceholderExtents;
 std::int32_t OutputMode = 0;
 constinit platform::Hook<void(float, float, std::int32_t)> PointProc = WriteAndDrawPoint;
-std::int32_t CurrentPen = 15;
+std::int32_t CurrentPen = graphics::colours::kWhite;
 std::int32_t FirstExtentsPoint = 0;
 float ExtentsXMin = 0, ExtentsYMin = 0, ExtentsXMax = 0, ExtentsYMax = 0;
 constinit platform::Hook<void()> ElementOutputProc = NoElementOutput;
@@ -52,16 +54,19 @@ void ReplayStartUp() {
   ExtentsProc = PlaceholderExtents;
   OutputMode = 0;
   PointProc = WriteAndDrawPoint;
-  CurrentPen = 15;
+  CurrentPen = graphics::colours::kWhite;
   FirstExtentsPoint = 0;
   ExtentsXMin = ExtentsYMin = ExtentsXMax = ExtentsYMax = 0;
   ElementOutputProc = NoElementOutput;
 }
 
+std::string TargetName(const std::string& path, const std::string& display) {
+  return display.empty() ? platform::FileNameOf(path) : display;
+}
+
 std::string ShownName(const std::string& file) {
   if (file == SourceFile && !SourceShown.empty()) return SourceShown;
-  const auto slash = file.rfind('/');
-  return slash == std::string::npos ? file : file.substr(slash + 1);
+  return platform::FileNameOf(file);
 }
 
 namespace {
@@ -89,7 +94,18 @@ void DrawOldVariant() {
   ReadOldVariant(SourceFile, 0.0f);
 }
 
-void ReadNewVariant(const std::string& file, float z) {
+namespace {
+
+void SelectPen(std::int32_t pen) {
+  dialogs::SetPenColour(pen);
+  CurrentPen = pen;
+}
+
+// The replay of both variants. A line starts at a record with a pen in the new variant, which
+// outputs nothing before its first line; in the old one at a record with pen 0, and every
+// other record names the pen of its point.
+template <bool kNewVariant>
+void ReadVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
   RecordStream reader;
   reader.Open(file, ShownName(file));
@@ -105,18 +121,17 @@ void ReadNewVariant(const std::string& file, float z) {
       complete = false;  // the key stays queued for whoever reads next
       break;
     }
-    if (r.pen > 0) {
+    if (kNewVariant ? r.pen > 0 : r.pen == 0) {
       CloseElement();
-      if (started) OutputElement();
+      if (started || !kNewVariant) OutputElement();
       started = true;
-      dialogs::SetPenColour(r.pen);
-      CurrentPen = r.pen;
+      if (kNewVariant) SelectPen(r.pen);
       BeginElement();
       BeginContour();
-      AddPoint(r.x, r.y, z);
-    } else {
-      AddPoint(r.x, r.y, z);
+    } else if (!kNewVariant) {
+      SelectPen(r.pen);
     }
+    AddPoint(r.x, r.y, z);
     if (!reader.Next(r)) break;  // the end of the file ends the data
   }
   if (complete) {
@@ -125,39 +140,10 @@ void ReadNewVariant(const std::string& file, float z) {
   }
 }
 
-void ReadOldVariant(const std::string& file, float z) {
-  const graphics::RepaintHold hold;
-  RecordStream reader;
-  reader.Open(file, ShownName(file));
-  UgfRecord r;
-  if (!reader.Next(r)) return;
-  BeginElement();
-  bool complete = true;
-  for (;;) {
-    if (r.pen < 0) break;
-    RotatePoint(r.x, r.y);
-    if (KeyStopsReplay()) {
-      complete = false;
-      break;
-    }
-    if (r.pen == 0) {
-      CloseElement();
-      OutputElement();
-      BeginElement();
-      BeginContour();
-      AddPoint(r.x, r.y, z);
-    } else {
-      dialogs::SetPenColour(r.pen);
-      CurrentPen = r.pen;
-      AddPoint(r.x, r.y, z);
-    }
-    if (!reader.Next(r)) break;
-  }
-  if (complete) {
-    CloseElement();
-    OutputElement();
-  }
-}
+}  // namespace
+
+void ReadNewVariant(const std::string& file, float z) { ReadVariant<true>(file, z); }
+void ReadOldVariant(const std::string& file, float z) { ReadVariant<false>(file, z); }
 
 void OutputElement() {
   switch (OutputMode) {

@@ -16,6 +16,8 @@ extern std::string SourceFile;   // the path the readers open
 extern std::string SourceShown;
 // The name error reports give `file`: SourceShown for the drawing, else the base name.
 std::string ShownName(const std::string& file);
+// The name error reports give an output: `display` (as given), else its file name.
+std::string TargetName(const std::string& path, const std::string& display);
 extern std::int32_t DrawingVariant;  // 0 new, 1 old
 extern std::int32_t RotateFlag;      // 1: every read point turned by 90 degrees
 

@@ -8,6 +8,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/replay.h"
 #include "drawing/record_stream.h"
+#include "graphics/colours.h"
 #include "graphics/window.h"
 #include "platform/output_file.h"
 #include "platform/rounding.h"
@@ -25,13 +26,6 @@ struct Run {
   int n = 0;
   std::int32_t pen = 0;  // also the pen of the leading empty record: none has been read yet
 };
-
-// Error reports name the output as given, else by its base name.
-std::string TargetName(const std::string& path, const std::string& display) {
-  if (!display.empty()) return display;
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 class SgbLines {
  public:
@@ -91,7 +85,7 @@ void WriteRun(SgbLines& lines, const Run& run) {
 
 std::int64_t WriteSgb(const std::string& source, const std::string& target_path, const std::string& display) {
   const graphics::RepaintHold hold;  // a replay with its echo on the screen
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   platform::OutputFile out;
   out.Open(target_path, TargetName(target_path, display));
   SgbLines lines(out);
@@ -127,7 +121,7 @@ std::int64_t WriteSgb(const std::string& source, const std::string& target_path,
   WriteRun(lines, run);
   lines.Raw(" -1\r\n");
   const std::int64_t written = out.Commit();
-  dialogs::SetPenColour(15);
+  dialogs::SetPenColour(graphics::colours::kWhite);
   return written;
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/stroke_font.h"
 #include "drawing/element_store.h"
 #include "drawing/replay.h"
+#include "graphics/colours.h"
 #include "platform/errors.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
@@ -248,7 +249,7 @@ void UgfExportStartUp() {
 }
 
 void ThicknessDialog(std::int32_t& code) {
-  std::int32_t colour = 15;
+  std::int32_t colour = graphics::colours::kWhite;
   textentry::ChooseColour(platform::Cp866("Толщина"), 1, colour, PenPasses);
   int result = 0;
   float offset = PassOffset;
@@ -260,7 +261,7 @@ void ThicknessDialog(std::int32_t& code) {
     PassOffset = offset;
   code = result;
   MarkerSize = 1.0f;
-  CurrentPen = 15;
+  CurrentPen = graphics::colours::kWhite;
 }
 
 ExportResult ExportUgf(const std::string& target_path, const std::string& display_name, std::int64_t* lines) {
@@ -277,7 +278,7 @@ ExportResult ExportUgfBatch(const std::string& target_path, const std::string& d
                             std::int64_t* lines) {
   if (platform::SameFile(target_path, SourceFile)) return ExportResult::kSameFile;
   MarkerSize = 1.0f;
-  CurrentPen = 15;
+  CurrentPen = graphics::colours::kWhite;
   const std::int64_t written = WriteExport(target_path, display_name);
   if (lines != nullptr) *lines = written;
   return ExportResult::kWritten;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "graphics/colours.h"
+#include "graphics/keys.h"
 #include "graphics/mouse.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
@@ -53,7 +55,7 @@ const std::array<std::uint32_t, kPaletteSize> Palette = BuildPalette();
 Framebuffer Screen;
 ViewportRec Viewport;
 PolyPoint CurrentPoint{0, 0};
-std::int16_t DrawColorIndex = 15;
+std::int16_t DrawColorIndex = colours::kWhite;
 std::uint32_t DrawColorRGB = Rgb(255, 255, 255);
 int BackgroundScheme = 0;
 std::int16_t XorMode = 0;
@@ -63,19 +65,20 @@ std::int16_t ClientRight = 639;
 std::int16_t ClientBottom = 479;
 
 int ValidColourIndex(int index) {
-  if (index < 0) return 15;
+  if (index < 0) return colours::kWhite;
   if (index < kPaletteSize) return index;
   return 16 + (index - 16) % (kPaletteSize - 16);
 }
 
 int SchemeSubstitute(int scheme, int index) {
+  using namespace colours;
   switch (scheme) {
     case 2:
-      return index == 0 ? 7 : (index == 7 || index == 15) ? 0 : index;
+      return index == kBlack ? kGrey : (index == kGrey || index == kWhite) ? kBlack : index;
     case 3:
-      return index == 0 ? 8 : (index == 8 || index == 15) ? 0 : index;
+      return index == kBlack ? kSilver : (index == kSilver || index == kWhite) ? kBlack : index;
     case 4:
-      return index == 0 ? 15 : index == 15 ? 0 : index;
+      return index == kBlack ? kWhite : index == kWhite ? kBlack : index;
     default:
       return index;
   }
@@ -130,45 +133,54 @@ void DefaultRedraw() {}
 
 }  // namespace
 
-constinit platform::Hook<void(int)> WaitMilliseconds = NoOpInt;
-constinit platform::Hook<std::uint8_t()> ReadCommandKey = ReturnBlank;
-constinit platform::Hook<std::uint8_t()> ReadRawKey = UnsetReadRawKey;
-constinit platform::Hook<bool()> KeyAvailable = ReturnFalse;
-constinit platform::Hook<void()> EnablePixelOutput = NoOp;
-constinit platform::Hook<void()> DisablePixelOutput = NoOp;
-constinit platform::Hook<std::int16_t()> GetDrawColor = ReturnZero16;
-constinit platform::Hook<int()> GetMaxX = ReturnZero;
-constinit platform::Hook<int()> GetMaxY = ReturnZero;
-constinit platform::Hook<void()> ClearViewport = NoOp;
-constinit platform::Hook<void(int, int, int, int)> SetViewport = NoOp4;
-constinit platform::Hook<void(int, int)> SetDrawOrigin = NoOp2;
-constinit platform::Hook<void()> OpenGraphics = NoOp;
-constinit platform::Hook<void()> CloseGraphics = UnsetCloseGraphics;
-constinit platform::Hook<void(int)> SetDrawColor = NoOpInt;
-constinit platform::Hook<void(int)> SetBackgroundScheme = NoOpInt;
-constinit platform::Hook<void(std::int16_t)> SetXorMode = NoOpXor;
-constinit platform::Hook<void(int, int, int)> SetLineStyle = NoOp3;
-constinit platform::Hook<void(int, int, int, int)> DrawLine = NoOp4;
-constinit platform::Hook<void(int, int)> MoveToPoint = NoOp2;
-constinit platform::Hook<void(int, int)> LineToPoint = NoOp2;
-constinit platform::Hook<void(int, int, int)> PutPixel = UnsetPutPixel;
-constinit platform::Hook<void(int, int, int, int, int)> SetPaletteEntry = NoOp5;
-constinit platform::Hook<void()> ClearDepth = UnsetClearDepth;
-constinit platform::Hook<void(int, int, int, int, int, int)> DrawLineDepth = UnsetDrawLineDepth;
-constinit platform::Hook<void(int, int, int)> MoveToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int)> LineToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int, int)> PutPixelDepth = UnsetPutPixelDepth;
-constinit platform::Hook<void(int, int, int&, int&)> GetClientOrigin = NoOpOrigin;
-constinit platform::Hook<void()> MouseReset = NoOp;
-constinit platform::Hook<bool()> MouseIdle = ReturnFalse;
-constinit platform::Hook<void(int, int)> SetMousePos = NoOp2;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseScreen = NoOpMouse;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseClient = NoOpMouse;
-constinit platform::Hook<void()> ShowMouse = NoOp;
-constinit platform::Hook<void()> HideMouse = NoOp;
-constinit platform::Hook<void(int, const PolyPoint*)> FillPolygon = NoOpPoly;
-constinit platform::Hook<bool(int, const std::string&, platform::DirEntry&)> FindFirstEntry = UnsetFindFirst;
-constinit platform::Hook<bool(platform::DirEntry&)> FindNextEntry = UnsetFindNext;
+// Every hook of the driver: its name, its harmless default, the window implementation
+// InitGraphics installs, and its type. The definitions, DriverStartUp and InstallDriver
+// are made from this one list.
+#define GRAPH_DRIVER_HOOKS(X) \
+  X(WaitMilliseconds, NoOpInt, WinWaitMilliseconds, void(int)) \
+  X(ReadCommandKey, ReturnBlank, WindowReadCommandKey, std::uint8_t()) \
+  X(ReadRawKey, UnsetReadRawKey, WindowReadRawKey, std::uint8_t()) \
+  X(KeyAvailable, ReturnFalse, WindowKeyAvailable, bool()) \
+  X(EnablePixelOutput, NoOp, WinEnablePixelOutput, void()) \
+  X(DisablePixelOutput, NoOp, WinDisablePixelOutput, void()) \
+  X(GetDrawColor, ReturnZero16, WinGetDrawColor, std::int16_t()) \
+  X(GetMaxX, ReturnZero, WinGetMaxX, int()) \
+  X(GetMaxY, ReturnZero, WinGetMaxY, int()) \
+  X(ClearViewport, NoOp, WinClearViewport, void()) \
+  X(SetViewport, NoOp4, WinSetViewport, void(int, int, int, int)) \
+  X(SetDrawOrigin, NoOp2, WinSetDrawOrigin, void(int, int)) \
+  X(OpenGraphics, NoOp, WinOpenGraphics, void()) \
+  X(CloseGraphics, UnsetCloseGraphics, WinCloseGraphics, void()) \
+  X(SetDrawColor, NoOpInt, WinSetDrawColor, void(int)) \
+  X(SetBackgroundScheme, NoOpInt, WinSetBackgroundScheme, void(int)) \
+  X(SetXorMode, NoOpXor, WinSetXorMode, void(std::int16_t)) \
+  X(SetLineStyle, NoOp3, WinSetLineStyle, void(int, int, int)) \
+  X(DrawLine, NoOp4, WinDrawLine, void(int, int, int, int)) \
+  X(MoveToPoint, NoOp2, WinMoveToPoint, void(int, int)) \
+  X(LineToPoint, NoOp2, WinLineToPoint, void(int, int)) \
+  X(PutPixel, UnsetPutPixel, WinPutPixel, void(int, int, int)) \
+  X(SetPaletteEntry, NoOp5, WinSetPaletteEntry, void(int, int, int, int, int)) \
+  X(ClearDepth, UnsetClearDepth, WinClearDepth, void()) \
+  X(DrawLineDepth, UnsetDrawLineDepth, WinDrawLineDepth, void(int, int, int, int, int, int)) \
+  X(MoveToPointDepth, UnsetPointDepth, WinMoveToPointDepth, void(int, int, int)) \
+  X(LineToPointDepth, UnsetPointDepth, WinLineToPointDepth, void(int, int, int)) \
+  X(PutPixelDepth, UnsetPutPixelDepth, WinPutPixelDepth, void(int, int, int, int)) \
+  X(GetClientOrigin, NoOpOrigin, MouseGetClientOrigin, void(int, int, int&, int&)) \
+  X(MouseReset, NoOp, MouseResetImpl, void()) \
+  X(MouseIdle, ReturnFalse, MouseIdleImpl, bool()) \
+  X(SetMousePos, NoOp2, MouseSetPos, void(int, int)) \
+  X(GetMouseScreen, NoOpMouse, MouseGetScreen, void(int&, int&, int&)) \
+  X(GetMouseClient, NoOpMouse, MouseGetClient, void(int&, int&, int&)) \
+  X(ShowMouse, NoOp, MouseShow, void()) \
+  X(HideMouse, NoOp, MouseHide, void()) \
+  X(FillPolygon, NoOpPoly, WinFillPolygon, void(int, const PolyPoint*)) \
+  X(FindFirstEntry, UnsetFindFirst, WinFindFirstEntry, bool(int, const std::string&, platform::DirEntry&)) \
+  X(FindNextEntry, UnsetFindNext, WinFindNextEntry, bool(platform::DirEntry&))
+
+#define DEFINE_HOOK(name, fallback, window, ...) \
+  constinit platform::Hook<__VA_ARGS__> name = fallback;
+GRAPH_DRIVER_HOOKS(DEFINE_HOOK)
+#undef DEFINE_HOOK
 
 constinit platform::Hook<void()> ViewStartProc = DefaultViewStart;
 constinit platform::Hook<void()> RedrawProc = DefaultRedraw;
@@ -642,8 +654,8 @@ void OutlineSegment(i64 x1, i64 y1, i64 x2, i64 y2, std::uint32_t c) {
 // Area fill of a blanking polygon: even-odd rule at pixel centres, then its outline.
 void FillBlankPolygon(int n, const PolyPoint* pts) {
   int index = DrawColorIndex;
-  const std::uint32_t brush = index == 7   ? Rgb(128, 128, 128)
-                              : index == 8 ? Rgb(64, 64, 64)
+  const std::uint32_t brush = index == colours::kGrey     ? Rgb(128, 128, 128)
+                              : index == colours::kSilver ? Rgb(64, 64, 64)
                                            : SchemeBrushColour(BackgroundScheme);
   const i64 ox = Viewport.origin_x, oy = Viewport.origin_y;
   std::array<std::pair<i64, i64>, 100> p{};
@@ -739,45 +751,9 @@ void DefaultViewStart() {
 }  // namespace
 
 void DriverStartUp() {
-  WaitMilliseconds = NoOpInt;
-  ReadCommandKey = ReturnBlank;
-  ReadRawKey = UnsetReadRawKey;
-  KeyAvailable = ReturnFalse;
-  EnablePixelOutput = NoOp;
-  DisablePixelOutput = NoOp;
-  GetDrawColor = ReturnZero16;
-  GetMaxX = ReturnZero;
-  GetMaxY = ReturnZero;
-  ClearViewport = NoOp;
-  SetViewport = NoOp4;
-  SetDrawOrigin = NoOp2;
-  OpenGraphics = NoOp;
-  CloseGraphics = UnsetCloseGraphics;
-  SetDrawColor = NoOpInt;
-  SetBackgroundScheme = NoOpInt;
-  SetXorMode = NoOpXor;
-  SetLineStyle = NoOp3;
-  DrawLine = NoOp4;
-  MoveToPoint = NoOp2;
-  LineToPoint = NoOp2;
-  PutPixel = UnsetPutPixel;
-  SetPaletteEntry = NoOp5;
-  ClearDepth = UnsetClearDepth;
-  DrawLineDepth = UnsetDrawLineDepth;
-  MoveToPointDepth = UnsetPointDepth;
-  LineToPointDepth = UnsetPointDepth;
-  PutPixelDepth = UnsetPutPixelDepth;
-  GetClientOrigin = NoOpOrigin;
-  MouseReset = NoOp;
-  MouseIdle = ReturnFalse;
-  SetMousePos = NoOp2;
-  GetMouseScreen = NoOpMouse;
-  GetMouseClient = NoOpMouse;
-  ShowMouse = NoOp;
-  HideMouse = NoOp;
-  FillPolygon = NoOpPoly;
-  FindFirstEntry = UnsetFindFirst;
-  FindNextEntry = UnsetFindNext;
+#define RESET_HOOK(name, fallback, window, ...) name = fallback;
+  GRAPH_DRIVER_HOOKS(RESET_HOOK)
+#undef RESET_HOOK
   ViewStartProc = DefaultViewStart;
   RedrawProc = DefaultRedraw;
 
@@ -786,8 +762,8 @@ void DriverStartUp() {
   g_clip = ClipBox{};
   g_pen_rgb = 0;
   CurrentPoint = {0, 0};
-  DrawColorIndex = 15;
-  DrawColorRGB = Palette[15];
+  DrawColorIndex = colours::kWhite;
+  DrawColorRGB = Palette[colours::kWhite];
   BackgroundScheme = 0;
   XorMode = 0;
   LineStyle = 0;
@@ -797,46 +773,11 @@ void DriverStartUp() {
 }
 
 void InstallDriver() {
-  WaitMilliseconds = WinWaitMilliseconds;
-  ReadCommandKey = WindowReadCommandKey;
-  ReadRawKey = WindowReadRawKey;
-  KeyAvailable = WindowKeyAvailable;
-  EnablePixelOutput = WinEnablePixelOutput;
-  DisablePixelOutput = WinDisablePixelOutput;
-  GetDrawColor = WinGetDrawColor;
-  GetMaxX = WinGetMaxX;
-  GetMaxY = WinGetMaxY;
-  ClearViewport = WinClearViewport;
-  SetViewport = WinSetViewport;
-  SetDrawOrigin = WinSetDrawOrigin;
-  OpenGraphics = WinOpenGraphics;
-  CloseGraphics = WinCloseGraphics;
-  SetDrawColor = WinSetDrawColor;
-  SetBackgroundScheme = WinSetBackgroundScheme;
-  SetXorMode = WinSetXorMode;
-  SetLineStyle = WinSetLineStyle;
-  DrawLine = WinDrawLine;
-  MoveToPoint = WinMoveToPoint;
-  LineToPoint = WinLineToPoint;
-  PutPixel = WinPutPixel;
-  SetPaletteEntry = WinSetPaletteEntry;
-  ClearDepth = WinClearDepth;
-  DrawLineDepth = WinDrawLineDepth;
-  MoveToPointDepth = WinMoveToPointDepth;
-  LineToPointDepth = WinLineToPointDepth;
-  PutPixelDepth = WinPutPixelDepth;
-  GetClientOrigin = MouseGetClientOrigin;
-  MouseReset = MouseResetImpl;
-  MouseIdle = MouseIdleImpl;
-  SetMousePos = MouseSetPos;
-  GetMouseScreen = MouseGetScreen;
-  GetMouseClient = MouseGetClient;
-  ShowMouse = MouseShow;
-  HideMouse = MouseHide;
-  FillPolygon = WinFillPolygon;
-  FindFirstEntry = WinFindFirstEntry;
-  FindNextEntry = WinFindNextEntry;
+#define INSTALL_HOOK(name, fallback, window, ...) name = window;
+  GRAPH_DRIVER_HOOKS(INSTALL_HOOK)
+#undef INSTALL_HOOK
 }
+#undef GRAPH_DRIVER_HOOKS
 
 void InitGraphics() {
   InstallDriver();
@@ -845,6 +786,12 @@ void InitGraphics() {
   ++RepaintCount;
   PaintHook();
   PaintHook = RedrawProc;
+}
+
+std::uint8_t ReadWholeKey() {
+  const std::uint8_t key = ReadCommandKey();
+  if (key == keys::kExtended) ReadRawKey();
+  return key;
 }
 
 DrawState SaveDrawState() {

@@ -56,6 +56,9 @@ std::uint32_t SchemeBrushColour(int scheme);
 extern platform::Hook<void(int ms)> WaitMilliseconds;
 extern platform::Hook<std::uint8_t()> ReadCommandKey;
 extern platform::Hook<std::uint8_t()> ReadRawKey;
+// A key for a reader that only waits for one: an extended key is taken whole, so that its
+// second byte cannot reach the next reader as a letter (0 for such a key).
+std::uint8_t ReadWholeKey();
 extern platform::Hook<bool()> KeyAvailable;
 extern platform::Hook<void()> EnablePixelOutput;
 extern platform::Hook<void()> DisablePixelOutput;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/errors.h"
 #include "platform/headless.h"
 #include "platform/system.h"
@@ -12,12 +13,19 @@
 
 namespace graphics {
 
-const std::array<ExtendedKeyRow, 19> ExtendedKeyTable = {{
-    {37, 0, 0, 75},  {39, 0, 0, 77},  {38, 0, 0, 72},  {40, 0, 0, 80},  {37, 1, 0, 115},
-    {39, 1, 0, 116}, {38, 1, 0, 141}, {40, 1, 0, 145}, {37, 0, 1, 155}, {39, 0, 1, 157},
-    {38, 0, 1, 152}, {40, 0, 1, 160}, {33, 0, 0, 73},  {34, 0, 0, 81},  {36, 0, 0, 71},
-    {35, 0, 0, 79},  {36, 1, 0, 119}, {35, 1, 0, 117}, {112, 0, 0, 59},  // F1: the key guide
-}};
+const std::array<ExtendedKeyRow, 19> ExtendedKeyTable = [] {
+  using namespace platform;  // the virtual key numbers
+  using namespace keys;
+  return std::array<ExtendedKeyRow, 19>{{
+    {kVkLeft, 0, 0, kLeft},        {kVkRight, 0, 0, kRight},      {kVkUp, 0, 0, kUp},
+    {kVkDown, 0, 0, kDown},        {kVkLeft, 1, 0, kCtrlLeft},    {kVkRight, 1, 0, kCtrlRight},
+    {kVkUp, 1, 0, kCtrlUp},        {kVkDown, 1, 0, kCtrlDown},    {kVkLeft, 0, 1, kShiftLeft},
+    {kVkRight, 0, 1, kShiftRight}, {kVkUp, 0, 1, kShiftUp},       {kVkDown, 0, 1, kShiftDown},
+    {kVkPrior, 0, 0, kPgUp},       {kVkNext, 0, 0, kPgDn},        {kVkHome, 0, 0, kHome},
+    {kVkEnd, 0, 0, kEnd},          {kVkHome, 1, 0, kCtrlHome},    {kVkEnd, 1, 0, kCtrlEnd},
+    {kVkF1, 0, 0, kF1},  // the key guide
+  }};
+}();
 
 const platform::WindowBackend* Backend = &platform::HeadlessBackend;
 bool WindowCreated = false;
@@ -176,7 +184,7 @@ void WindowProc(const platform::Event& e) {
       const int shift = e.shift ? 1 : 0;
       for (const auto& row : ExtendedKeyTable) {
         if (row.vk == vk && row.ctrl == ctrl && row.shift == shift) {
-          PushKey(0);
+          PushKey(keys::kExtended);
           PushKey(row.code);
           break;
         }
@@ -192,30 +200,26 @@ void WindowProc(const platform::Event& e) {
       LogMouse();
       break;
     case EventKind::kLeftDown:
+    case EventKind::kRightDown: {
+      const bool left = e.kind == EventKind::kLeftDown;
       SetMouseFromEvent(e);
-      MouseButton = 1;
+      MouseButton = left ? 1 : 2;
       ++PressCount;
       LogMouse();
-      PushKey(32);
+      PushKey(left ? keys::kLeftButton : keys::kRightButton);
       break;
-    case EventKind::kRightDown:
-      SetMouseFromEvent(e);
-      MouseButton = 2;
-      ++PressCount;
-      LogMouse();
-      PushKey(13);
-      break;
+    }
     case EventKind::kMiddleDown:
       // Only the middle button alone: no other button and no modifier held.
-      if ((e.buttons & 0xFFFF) == platform::kMkMButton) PushKey(66);
+      if ((e.buttons & 0xFFFF) == platform::kMkMButton) PushKey(keys::kMiddleButton);
       break;
     case EventKind::kWheel:
       if (e.delta > 0) {
-        PushKey(0);
-        PushKey(81);
+        PushKey(keys::kExtended);
+        PushKey(keys::kPgDn);
       } else if (e.delta < 0) {
-        PushKey(0);
-        PushKey(73);
+        PushKey(keys::kExtended);
+        PushKey(keys::kPgUp);
       }
       break;
     case EventKind::kSize:

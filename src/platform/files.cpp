@@ -110,6 +110,16 @@ bool FindFirst(int kind, std::string_view mask, DirEntry& entry) {
 
 bool FindNext(DirEntry& entry) { return Next(entry); }
 
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string FindExisting(const std::string& path) {
   const bool exists = KindOf(path) != PathKind::kNone;
   const auto slash = path.rfind('/');

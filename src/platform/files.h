@@ -30,6 +30,11 @@ bool MatchMask(std::string_view mask, std::string_view name);
 // Splits a name into base and extension as the directory search reports them.
 void SplitName(std::string_view name, std::string& base, std::string& ext);
 
+// The name after a path's last '/' (the whole path without one), and the folder before it,
+// '/' included ("" without one).
+std::string FileNameOf(const std::string& path);
+std::string FolderOf(const std::string& path);
+
 // The path of an existing file: `path` itself, else the first name in byte order in its
 // folder that matches it case-insensitively (ASCII). Empty when there is none.
 std::string FindExisting(const std::string& path);

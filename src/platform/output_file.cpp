@@ -19,10 +19,7 @@ OutputFile::~OutputFile() {
 void OutputFile::Open(const std::string& path, const std::string& display) {
   path_ = path;
   display_ = display;
-  const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (const int err = CreateUniqueFile(folder + "." + base + ".", "", file_, temp_))
+  if (const int err = CreateUniqueFile(FolderOf(path) + "." + FileNameOf(path) + ".", "", file_, temp_))
     RunTimeError(OpenFailureCode(path, err), display_, 0, "cannot create: " + FailureReason(path, display_, err));
   buf_.reserve(1 << 16);
   lines_ = 0;

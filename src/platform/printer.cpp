@@ -17,6 +17,7 @@
 #include "platform/rounding.h"
 #include "platform/segment_clip.h"
 #include "platform/system.h"
+#include "platform/units.h"
 
 namespace platform {
 
@@ -185,8 +186,8 @@ bool FolderFind(PrinterInfo& info) {
   info.name = g_folder;
   info.driver = "PDF folder";
   info.dpi_x = info.dpi_y = kFolderDpi;
-  info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
-  info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
+  info.width_dots = RoundInt(kFolderWidthMm / kMmPerInch * kFolderDpi);
+  info.height_dots = RoundInt(kFolderLengthMm / kMmPerInch * kFolderDpi);
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/segment_clip.h"
 #include "platform/system.h"
 #include "platform/text_win32.h"
+#include "platform/units.h"
 
 namespace platform {
 
@@ -105,8 +106,8 @@ bool FolderFind(PrinterInfo& info) {
   info.name = g_folder;
   info.driver = "EMF folder";
   info.dpi_x = info.dpi_y = kFolderDpi;
-  info.width_dots = RoundInt(kFolderWidthMm / 25.4 * kFolderDpi);
-  info.height_dots = RoundInt(kFolderLengthMm / 25.4 * kFolderDpi);
+  info.width_dots = RoundInt(kFolderWidthMm / kMmPerInch * kFolderDpi);
+  info.height_dots = RoundInt(kFolderLengthMm / kMmPerInch * kFolderDpi);
   g_found = info;
   return true;
 }

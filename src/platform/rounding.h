@@ -33,6 +33,15 @@ inline int TruncInt(double v) {
   return static_cast<int>(v);
 }
 
+// A double as a single; beyond the single range an infinity rather than an undefined
+// conversion (the transforms turn it into a far-off pixel, the cursor rejects it).
+inline float Single(double d) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (d > kMax) return std::numeric_limits<float>::infinity();
+  if (d < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(d);
+}
+
 // A real as files hold it: NaN gives 0 and an infinity the largest single of its sign, so
 // the reader takes back every number a writer writes.
 inline float FiniteSingle(float v) {

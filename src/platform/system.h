@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -19,7 +20,10 @@ class SysFile {
   SysFile(const SysFile&) = delete;
   SysFile& operator=(const SysFile&) = delete;
   SysFile(SysFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
-  SysFile& operator=(SysFile&& other) noexcept;
+  SysFile& operator=(SysFile&& other) noexcept {
+    if (this != &other) Adopt(std::exchange(other.handle_, kNone));
+    return *this;
+  }
   ~SysFile() { Close(); }
 
   bool is_open() const { return handle_ != kNone; }

@@ -35,15 +35,6 @@ PathKind KindOfMode(mode_t mode) {
 
 }  // namespace
 
-SysFile& SysFile::operator=(SysFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 int SysFile::Close() {
   if (handle_ == kNone) return 0;
   const int fd = static_cast<int>(handle_);

@@ -82,15 +82,6 @@ std::uint32_t DosTime(const FILETIME& utc) {
 
 }  // namespace
 
-SysFile& SysFile::operator=(SysFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 int SysFile::Close() {
   if (handle_ == kNone) return 0;
   const HANDLE h = reinterpret_cast<HANDLE>(handle_);

@@ -12,6 +12,7 @@
 
 #include "platform/errors.h"
 #include "platform/output_file.h"
+#include "platform/units.h"
 
 namespace platform {
 
@@ -97,7 +98,7 @@ void BeginVectorPage(PageFormat format, const std::string& path, const std::stri
   auto page = std::make_unique<Page>();
   page->display = display;
   page->file.Open(path, display);
-  constexpr double kPointsPerMm = 72.0 / 25.4;
+  constexpr double kPointsPerMm = 72.0 / kMmPerInch;
   if (format == PageFormat::kPdf) {
     page->surface = cairo_pdf_surface_create_for_stream(WriteBytes, page.get(), width_mm * kPointsPerMm,
                                                         height_mm * kPointsPerMm);

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/units.h"
+
 namespace platform {
 
 enum class PageFormat { kPdf, kSvg };
 
 // A page side larger than this (PDF's limit of 14400 points, 200 inches) is not made.
-inline constexpr double kMaxPageSideMm = 14400.0 * 25.4 / 72.0;
+inline constexpr double kMaxPageSideMm = 14400.0 * kMmPerInch / 72.0;
 
 // False where the build has no cairo (Windows): the calls below then end the run.
 bool VectorPagesAvailable();

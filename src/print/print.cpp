@@ -9,24 +9,34 @@
 #include "drawing/hpgl_writer.h"
 #include "drawing/replay.h"
 #include "drawing/ugf_export.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/printer.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
+#include "platform/units.h"
 #include "view/redraw.h"
 #include "view/view_commands.h"
 
 namespace print {
 
+namespace {
+constexpr float kMmPerInch = static_cast<float>(platform::kMmPerInch);
+// Without a printer: the folder printer's resolution and sheet.
+constexpr float kNoPrinterMmPerDot = kMmPerInch / platform::kFolderDpi;
+constexpr float kNoPrinterSheetWidth = static_cast<float>(platform::kFolderWidthMm);
+constexpr float kNoPrinterSheetLength = static_cast<float>(platform::kFolderLengthMm);
+}  // namespace
+
 std::string PrinterDevice;
 std::string PrinterDriver;
 std::string PrinterPort;
-std::int32_t PrinterDpiX = 600, PrinterDpiY = 600;
-float MmPerDotX = 25.4f / 600, MmPerDotY = 25.4f / 600;
+std::int32_t PrinterDpiX = platform::kFolderDpi, PrinterDpiY = platform::kFolderDpi;
+float MmPerDotX = kNoPrinterMmPerDot, MmPerDotY = kNoPrinterMmPerDot;
 std::int32_t PrintableWidthDots = 0, PrintableHeightDots = 0;
-float SheetWidth = 203.2f;
-float SheetLength = 278.1f;
+float SheetWidth = kNoPrinterSheetWidth;
+float SheetLength = kNoPrinterSheetLength;
 std::int32_t AxisAlongLength = 0;
 
 float PrintOriginX = 0, PrintOriginY = 0;
@@ -59,21 +69,19 @@ void ReadSettings(const platform::PrinterInfo& p) {
   PrintableHeightDots = p.height_dots;
   PrinterDpiX = std::max(p.dpi_x, 1);
   PrinterDpiY = std::max(p.dpi_y, 1);
-  MmPerDotX = 25.4f / static_cast<float>(PrinterDpiX);
-  MmPerDotY = 25.4f / static_cast<float>(PrinterDpiY);
+  MmPerDotX = kMmPerInch / static_cast<float>(PrinterDpiX);
+  MmPerDotY = kMmPerInch / static_cast<float>(PrinterDpiY);
 }
 
 // A repaint meanwhile shows the message again.
 void WaitKey(std::uint8_t& key) {
   const view::TextRowsOnRepaint repaint(dialogs::ShowMessagesAgain);
-  key = graphics::ReadCommandKey();
-  // An extended key comes as 0 and its code: take it whole.
-  if (key == 0) graphics::ReadRawKey();
+  key = graphics::ReadWholeKey();
 }
 
 void AssumeNoPrinterArea() {
-  PrinterDpiX = PrinterDpiY = 600;
-  MmPerDotX = MmPerDotY = 25.4f / 600;
+  PrinterDpiX = PrinterDpiY = platform::kFolderDpi;
+  MmPerDotX = MmPerDotY = kNoPrinterMmPerDot;
   PrintableWidthDots = platform::RoundInt(203.0f / MmPerDotX);
   PrintableHeightDots = platform::RoundInt(278.0f / MmPerDotY);
 }
@@ -153,11 +161,11 @@ void PrintStartUp() {
   PrinterDevice.clear();
   PrinterDriver.clear();
   PrinterPort.clear();
-  PrinterDpiX = PrinterDpiY = 600;
-  MmPerDotX = MmPerDotY = 25.4f / 600;
+  PrinterDpiX = PrinterDpiY = platform::kFolderDpi;
+  MmPerDotX = MmPerDotY = kNoPrinterMmPerDot;
   PrintableWidthDots = PrintableHeightDots = 0;
-  SheetWidth = 203.2f;
-  SheetLength = 278.1f;
+  SheetWidth = kNoPrinterSheetWidth;
+  SheetLength = kNoPrinterSheetLength;
   AxisAlongLength = 0;
   PrintOriginX = PrintOriginY = 0;
   PrintScale = 1;
@@ -197,8 +205,8 @@ void ComputeTiling(float x1, float y1, float x2, float y2, float scale, float sh
   PrintShiftY = shift_y;
   SheetColumn = SheetRow = 1;
   SheetOffsetX = SheetOffsetY = 0;
-  MmPerDotX = 25.4f / static_cast<float>(std::max(PrinterDpiX, 1));
-  MmPerDotY = 25.4f / static_cast<float>(std::max(PrinterDpiY, 1));
+  MmPerDotX = kMmPerInch / static_cast<float>(std::max(PrinterDpiX, 1));
+  MmPerDotY = kMmPerInch / static_cast<float>(std::max(PrinterDpiY, 1));
 }
 
 void StartSheet() {
@@ -321,7 +329,7 @@ void PrintDialog(float& x1, float& y1, float& x2, float& y2, float& scale, float
           break;
         }
         view::FaceMode = 0;
-        drawing::PassOffset = 25.4f / static_cast<float>(PrinterDpiX);
+        drawing::PassOffset = kMmPerInch / static_cast<float>(PrinterDpiX);
         std::int32_t code = 0;
         drawing::ThicknessDialog(code);
         if (code < 0) break;
@@ -347,7 +355,7 @@ void PrintCommand(std::uint8_t& key) {
   float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   drawing::ExtentsProc(x1, y1, x2, y2);
   view::Redraw();
-  PrinterDpiX = PrinterDpiY = 600;
+  PrinterDpiX = PrinterDpiY = platform::kFolderDpi;
   float scale = 1.0f, shift_x = 0.0f, shift_y = 0.0f;
   PrintDialog(x1, y1, x2, y2, scale, shift_x, shift_y, key);
 }
@@ -374,9 +382,9 @@ int PrintBatch(float scale) {
     return 2;
   }
   // What the thickness dialog leaves when it is only confirmed.
-  drawing::PassOffset = 25.4f / static_cast<float>(PrinterDpiX);
+  drawing::PassOffset = kMmPerInch / static_cast<float>(PrinterDpiX);
   drawing::MarkerSize = 1.0f;
-  drawing::CurrentPen = 15;
+  drawing::CurrentPen = graphics::colours::kWhite;
   RunSheets(x1, y1, x2, y2, scale, 0.0f, 0.0f);
   AfterRun();
   if (FailedSheets > 0) {

@@ -5,6 +5,7 @@
 #include "drawing/element_store.h"
 #include "drawing/replay.h"
 #include "drawing/ugf_export.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
 #include "view/view_commands.h"
@@ -90,7 +91,7 @@ int ExportVector(platform::PageFormat format, const std::string& path, const std
                             height, kVectorLineMm);
   // What the thickness dialog leaves when it is only confirmed.
   drawing::MarkerSize = 1.0f;
-  drawing::CurrentPen = 15;
+  drawing::CurrentPen = graphics::colours::kWhite;
   drawing::PointProc = VectorPoint;
   drawing::ElementOutputProc = VectorElement;
   drawing::OutputMode = 2;

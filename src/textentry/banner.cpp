@@ -6,6 +6,7 @@
 
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
@@ -67,7 +68,7 @@ std::string Blanks(int n) { return std::string(n > 0 ? static_cast<std::size_t>(
 
 void ShowBanner(std::string_view title, float version, int year) {
   dialogs::LayoutScreen();
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(graphics::colours::kWhite);
   const int pad = (55 - static_cast<int>(std::min<std::size_t>(title.size(), 1000))) / 2;
 
   char version_text[64];

@@ -9,12 +9,15 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace textentry {
+
+namespace keys = graphics::keys;
 
 namespace {
 
@@ -26,7 +29,7 @@ int SwatchX(int colour) { return kSwatchLeft + kSwatchPitch * colour; }
 // Every draw names the text area again: a repaint inside a key read may have moved the
 // viewport.
 void DrawText(std::string_view text, int x, int y, int colour) {
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  dialogs::SetTextAreaViewport();
   graphics::SetDrawColor(colour);
   dialogs::DrawTextRun(text, x, y, 7, 7);
 }
@@ -43,7 +46,7 @@ std::string ValuesRow(const std::array<std::int32_t, 16>& values) {
 
 void DrawDialog(std::string_view title) {
   dialogs::ClearTextArea();
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  dialogs::SetTextAreaViewport();
   for (int i = 0; i < 16; ++i) {
     const int x0 = SwatchX(i);
     graphics::SetDrawColor(i);
@@ -110,24 +113,24 @@ void ChooseColour(std::string_view title, std::int32_t show_values, std::int32_t
     const std::uint8_t key = graphics::ReadCommandKey();
     DrawText(marker, marker_x, 32, dialogs::TextBackColour);
     marker_x = 0;
-    if (key == 0) {
+    if (key == keys::kExtended) {
       switch (graphics::ReadRawKey()) {
-        case 75:
+        case keys::kLeft:
           if (c > 0) --c;
           break;
-        case 77:
+        case keys::kRight:
           if (c < 15) ++c;
           break;
-        case 72:
+        case keys::kUp:
           values[c] = Step(values[c], 1);
           break;
-        case 80:
+        case keys::kDown:
           values[c] = Step(values[c], -1);
           break;
         default:
           break;
       }
-    } else if (key == 32 && shown) {
+    } else if (key == keys::kBlank && shown) {
       float v = static_cast<float>(values[c]);
       int result = 0;
       dialogs::EditReal(std::string(title) + " = ", v, result);
@@ -137,11 +140,11 @@ void ChooseColour(std::string_view title, std::int32_t show_values, std::int32_t
       continue;
     }
     if (shown) DrawText(row, 70, 39, dialogs::TextBackColour);
-    if (key == 13 || key == ']' || key == 32) {
+    if (key == keys::kEnter || key == ']' || key == keys::kBlank) {
       colour = c;
       break;
     }
-    if (key == 27 || key == '[') {
+    if (key == keys::kEsc || key == '[') {
       colour = -1;
       break;
     }

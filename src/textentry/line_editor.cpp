@@ -5,11 +5,14 @@
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
 
 namespace textentry {
+
+namespace keys = graphics::keys;
 
 std::int32_t KeyboardLayout = 0;
 
@@ -55,7 +58,7 @@ int CellX(long long cells) {
 // Every draw names the text area again: a repaint inside a key read may have moved the
 // viewport.
 void Draw(std::string_view s, int x, int y, int colour) {
-  graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
+  dialogs::SetTextAreaViewport();
   graphics::SetDrawColor(colour);
   dialogs::DrawTextRun(s, x, y, dialogs::CharHeight, dialogs::CharWidth);
 }
@@ -131,23 +134,23 @@ void EditLine(std::string_view prompt, std::string& text) {
   auto length = [&] { return static_cast<int>(text.size()); };
   for (;;) {
     const std::uint8_t key = graphics::ReadRawKey();
-    if (key == 0) {
+    if (key == keys::kExtended) {
       const std::uint8_t ext = graphics::ReadRawKey();
-      if (ext == 75 && e.pos > 1) {
+      if (ext == keys::kLeft && e.pos > 1) {
         DrawCursor(e, back);
         --e.pos;
         DrawCursor(e, fore);
-      } else if (ext == 77 && e.pos <= length()) {
+      } else if (ext == keys::kRight && e.pos <= length()) {
         DrawCursor(e, back);
         ++e.pos;
         DrawCursor(e, fore);
-      } else if (ext == 83 && e.pos <= length()) {
+      } else if (ext == keys::kDelete && e.pos <= length()) {
         DrawText(e, back);
         text.erase(static_cast<std::size_t>(e.pos - 1), 1);
         DrawText(e, fore);
         DrawCursor(e, fore);
       }
-    } else if (key == 8) {
+    } else if (key == keys::kBackspace) {
       if (e.pos > 1) {
         DrawText(e, back);
         DrawCursor(e, back);
@@ -156,15 +159,15 @@ void EditLine(std::string_view prompt, std::string& text) {
         DrawText(e, fore);
         DrawCursor(e, fore);
       }
-    } else if (key == 13) {
+    } else if (key == keys::kEnter) {
       Draw(text, CellX(static_cast<long long>(e.prompt_length) + 5 + e.pos + 3), dialogs::RowPitch,
            fore);
       graphics::WaitMilliseconds(100);
       break;
-    } else if (key == 27) {
+    } else if (key == keys::kEsc) {
       text.clear();
       break;
-    } else if (key == 1) {
+    } else if (key == keys::kCtrlA) {
       DrawHelp(back);
       KeyboardLayout = 1 - KeyboardLayout;
       DrawHelp(fore);

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include "dialogs/key_guide.h"
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "graphics/window.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
@@ -19,6 +20,9 @@
 #include "view/views.h"
 
 namespace view {
+
+using namespace graphics::keys;
+namespace colours = graphics::colours;
 
 namespace {
 
@@ -30,14 +34,7 @@ constinit int g_coordinate_box = 0;
 constexpr float kAngleStep = 0.26179939f;  // 15°
 constexpr float kAngleFine = 0.017453293f;  // 1°
 
-// A double as a single; beyond the single range an infinity rather than an undefined
-// conversion. The callers reject positions that are not finite.
-float Single(double d) {
-  constexpr double kMax = std::numeric_limits<float>::max();
-  if (d > kMax) return std::numeric_limits<float>::infinity();
-  if (d < -kMax) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(d);
-}
+using platform::Single;
 
 // The screen position the viewport's pixels count from: the client's origin plus the
 // viewport's place in the client, so that the pointer follows the cross-hair in every
@@ -69,17 +66,6 @@ void UpdateMarkerTrig() {
 float StepAlong(float value, int direction) {
   const double s = ArrowStep;
   return Single(static_cast<double>(platform::RoundInt((value + direction * s) / s)) * s);
-}
-
-bool IsViewCommandKey(std::uint8_t key) {
-  switch (key) {
-    case 2: case 4: case 5: case 9: case 11: case 14: case 17: case 18: case 22:
-    case '!': case '$': case '@':
-    case 'B': case 'b': case 'R': case 'r': case 'V': case 'v': case 'Z': case 'z':
-      return true;
-    default:
-      return false;
-  }
 }
 
 // The loop's marker as it stands on the screen. A repaint wipes it; drawing it "off" again
@@ -174,13 +160,13 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
       int mx = 0, my = 0, button = 0;
       graphics::GetMouseScreen(mx, my, button);
       if (button != 0 && graphics::PressCount != presses) {
-        key = ' ';
-        if (button == 2) key = 13;
+        key = kBlank;
+        if (button == 2) key = kEnter;
         if (button == 4) key = 'C';
         graphics::SetMousePos(mx, my);
         // The press has also queued its code; the click is taken here, once.
-        if (button == 1) graphics::RemoveQueuedKey(32);
-        if (button == 2) graphics::RemoveQueuedKey(13);
+        if (button == 1) graphics::RemoveQueuedKey(kLeftButton);
+        if (button == 2) graphics::RemoveQueuedKey(kRightButton);
         break;
       }
       if (mx != last_x || my != last_y) {
@@ -206,23 +192,23 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
     if (!read_key) break;  // a click ended the loop
 
     key = graphics::ReadCommandKey();
-    if (key == 0) {
+    if (key == kExtended) {
       const std::uint8_t code = graphics::ReadRawKey();
-      if (code == dialogs::kKeyGuideCode) {
+      if (code == kF1) {
         dialogs::ShowKeyGuide();
         continue;
       }
-      if (code == 72 || code == 80 || code == 75 || code == 77 || code == 152 || code == 160 ||
-          code == 79) {
+      if (code == kUp || code == kDown || code == kLeft || code == kRight || code == kShiftUp ||
+          code == kShiftDown || code == kEnd) {
         marker.Erase();
         float nx = x, ny = y, nz = z;
         switch (code) {
-          case 72: ny = StepAlong(y, 1); break;
-          case 80: ny = StepAlong(y, -1); break;
-          case 75: nx = StepAlong(x, -1); break;
-          case 77: nx = StepAlong(x, 1); break;
-          case 152: nz = StepAlong(z, 1); break;
-          case 160: nz = StepAlong(z, -1); break;
+          case kUp: ny = StepAlong(y, 1); break;
+          case kDown: ny = StepAlong(y, -1); break;
+          case kLeft: nx = StepAlong(x, -1); break;
+          case kRight: nx = StepAlong(x, 1); break;
+          case kShiftUp: nz = StepAlong(z, 1); break;
+          case kShiftDown: nz = StepAlong(z, -1); break;
           default: nz = 0; break;  // End
         }
         if (Showable(nx, ny, nz)) {
@@ -234,22 +220,12 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
         continue;
       }
       switch (code) {
-        case 73:
-          if (UnitsPerPixelX > 0.00001f) {
-            UnitsPerPixelX /= 1.5f;
-            UnitsPerPixelY /= 1.5f;
-            DepthScale /= 1.5f;
-          }
-          break;
-        case 81:
-          UnitsPerPixelX *= 1.5f;
-          UnitsPerPixelY *= 1.5f;
-          DepthScale *= 1.5f;
-          break;
-        case 115: ViewCentreU = Single(ViewCentreU + double{UnitsPerPixelX} * PanStepX); break;
-        case 116: ViewCentreU = Single(ViewCentreU - double{UnitsPerPixelX} * PanStepX); break;
-        case 141: ViewCentreV = Single(ViewCentreV - double{UnitsPerPixelY} * PanStepY); break;
-        case 145: ViewCentreV = Single(ViewCentreV + double{UnitsPerPixelY} * PanStepY); break;
+        case kPgUp: ZoomIn(); break;
+        case kPgDn: ZoomOut(); break;
+        case kCtrlLeft: ViewCentreU = Single(ViewCentreU + double{UnitsPerPixelX} * PanStepX); break;
+        case kCtrlRight: ViewCentreU = Single(ViewCentreU - double{UnitsPerPixelX} * PanStepX); break;
+        case kCtrlUp: ViewCentreV = Single(ViewCentreV - double{UnitsPerPixelY} * PanStepY); break;
+        case kCtrlDown: ViewCentreV = Single(ViewCentreV + double{UnitsPerPixelY} * PanStepY); break;
         default: break;
       }
       // The redraw of a divided screen recalls the viewport's view: keep the change there.
@@ -286,7 +262,7 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
       SetCursorStep(CursorStep);
       continue;
     }
-    if (IsViewCommandKey(key)) {
+    if (IsViewCommandKey(key, ViewKeys::kCursor)) {
       marker.Erase();
       ViewCommand(key);
       presses = graphics::PressCount;
@@ -308,7 +284,7 @@ void GraphicCursor(float& out_x, float& out_y, float& out_z, std::uint8_t& key) 
 
 void DrawCursorMarker(float x, float y, float z) {
   dialogs::SetInnerDrawViewport();
-  graphics::SetDrawColor(8);
+  graphics::SetDrawColor(colours::kSilver);
   graphics::SetXorMode(1);
   graphics::SetLineStyle(4, 0x7777, 1);
   int ax = 0, ay = 0, bx = 0, by = 0;
@@ -327,7 +303,7 @@ void DrawCursorMarker(float x, float y, float z) {
   graphics::DrawLine(x1, y1, x2, y2);
   graphics::SetLineStyle(0, 0, 1);
   graphics::SetXorMode(0);
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 void ShowCoordinates(float x, float y, float z) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/rounding.h"
@@ -16,9 +16,13 @@
 
 namespace view {
 
+namespace colours = graphics::colours;
+
 namespace {
 
 void NoMenu() {}
+
+using platform::Single;
 
 constinit bool g_view_started = false;
 
@@ -28,15 +32,6 @@ int AddPixels(int a, int b, int c, int d) {
   constexpr std::int64_t kMax = std::int64_t{1} << 30;
   const std::int64_t s = std::int64_t{a} - b + c + d;
   return static_cast<int>(std::clamp(s, -kMax, kMax));
-}
-
-// A double as a single; beyond the single range it becomes an infinity (a bare conversion
-// would be undefined there), which the transforms turn into a far-off pixel.
-float Single(double d) {
-  constexpr double kMax = std::numeric_limits<float>::max();
-  if (d > kMax) return std::numeric_limits<float>::infinity();
-  if (d < -kMax) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(d);
 }
 
 }  // namespace
@@ -122,13 +117,13 @@ void PrepareDrawArea() {
 
 void DrawOverlays() {
   DrawWorldAxes();
-  DrawGrid(15);
+  DrawGrid(colours::kWhite);
   if (PlaneAxesVisible > 0) DrawPlaneAxes();
 }
 
 void DrawWorldAxes() {
   if (WorldAxesVisible <= 0) return;
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
   DrawAxesSymbol(50, ViewportHeight - 50, 40, AxesKind::kWorld);
   graphics::SetXorMode(0);
 }
@@ -137,13 +132,13 @@ void DrawPlaneAxes() {
   graphics::SetXorMode(1);
   int px = 0, py = 0;
   PlaneToPixel(0.0f, 0.0f, 0.0f, px, py);
-  graphics::PutPixel(px, py, 15);
+  graphics::PutPixel(px, py, colours::kWhite);
   DrawAxesSymbol(px, py, 20, AxesKind::kPlane);
   graphics::SetXorMode(0);
 }
 
 void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
-  static constexpr int kColours[4] = {0, 11, 10, 14};
+  static constexpr int kColours[4] = {0, colours::kCyan, colours::kGreen, colours::kYellow};
   static constexpr const char* kWorldLabels[4] = {"", "X", "Y", "Z"};
   static constexpr const char* kPlaneLabels[4] = {"", "Xr", "Yr", "Zr"};
   const double arm = static_cast<double>(size) * UnitsPerPixelX;
@@ -173,7 +168,7 @@ void DrawAxesSymbol(int px, int py, int size, AxesKind axes) {
     dialogs::DrawTextRun(axes == AxesKind::kWorld ? kWorldLabels[i] : kPlaneLabels[i],
                          AddPixels(dx, 0, px, -2), AddPixels(-dy, 0, py, 3), 7, 7);
   }
-  graphics::SetDrawColor(15);
+  graphics::SetDrawColor(colours::kWhite);
 }
 
 void DrawGrid(int colour) {

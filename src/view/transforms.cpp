@@ -2,6 +2,7 @@
 
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "platform/rounding.h"
 #include "textentry/line_editor.h"
@@ -403,7 +404,7 @@ void ResetViewWindow() {
   UnitsPerPixelX = UnitsPerPixelY = 1.0f;
   DepthCentre = 0.0f;
   DepthScale = 1.0f;
-  dialogs::MarkColour = 15;
+  dialogs::MarkColour = graphics::colours::kWhite;
   dialogs::MarkNumber = 0;
   textentry::KeyboardLayout = 0;
 }

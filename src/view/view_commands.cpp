@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "commands/command_keys.h"
 #include "commands/zoom_window.h"
@@ -10,7 +11,9 @@
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
+#include "graphics/keys.h"
 #include "platform/text.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -21,7 +24,6 @@ namespace view {
 
 namespace {
 
-constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
 constexpr double kSin5 = 0.08715574352615352, kCos5 = 0.996194698023636;
 
 void Nothing() {}
@@ -31,21 +33,19 @@ struct SchemeColours {
 };
 
 // Indices before the driver's scheme substitution.
-constexpr std::array<SchemeColours, 5> kSchemeColours = {{
-    {15, 0, 9, 9, 9},
-    {15, 0, 9, 9, 9},
-    {15, 8, 8, 0, 15},
-    {15, 7, 8, 0, 15},
-    {15, 15, 15, 7, 8},
-}};
+constexpr std::array<SchemeColours, 5> kSchemeColours = [] {
+  using namespace graphics::colours;
+  return std::array<SchemeColours, 5>{{
+      {kWhite, kBlack, kBlue, kBlue, kBlue},
+      {kWhite, kBlack, kBlue, kBlue, kBlue},
+      {kWhite, kSilver, kSilver, kBlack, kWhite},
+      {kWhite, kGrey, kSilver, kBlack, kWhite},
+      {kWhite, kWhite, kWhite, kGrey, kSilver},
+  }};
+}();
 
-// A prompt's key as a digit; the second byte of an extended key is taken too, so it
-// cannot reach the next reader as a letter.
-int ReadDigitKey() {
-  const std::uint8_t key = graphics::ReadCommandKey();
-  if (key == 0) graphics::ReadRawKey();
-  return static_cast<int>(key) - '0';
-}
+// A prompt's key as a digit.
+int ReadDigitKey() { return static_cast<int>(graphics::ReadWholeKey()) - '0'; }
 
 // Every viewport of the layout in force gets `action`, the active one last.
 void ForEachViewport(int active, void (*action)()) {
@@ -74,7 +74,7 @@ void ZoomWindowCommand(int active) {
   float u1 = 0, v1 = 0, u2 = 0, v2 = 0;
   std::uint8_t key = ' ';
   commands::ZoomWindow(u1, v1, u2, v2, key);
-  if (key == 13 || key == 27 || key == '[' || key == ']') return;
+  if (commands::EndsWithoutZoom(key)) return;
   FitWindow(u1, v1, u2, v2);
   StoreView(ViewTable::kViewport, active);
   Redraw();
@@ -164,19 +164,20 @@ void StoreViewPrompt() {
 
 void ViewCommand(std::uint8_t key) {
   const int a = ActiveViewport;
+  using namespace graphics::keys;
   switch (key) {
-    case 2:  // Ctrl+B
+    case kCtrlB:
       ForEachViewport(a, FitAllAndRedraw);
       break;
-    case 4:  // Ctrl+D
+    case kCtrlD:
       commands::DeleteLastProc();
       break;
-    case 5:  // Ctrl+E
+    case kCtrlE:
     case 'E':
     case 'e':
       AlignPlaneWithView();
       break;
-    case 9: {  // Tab
+    case kTab: {
       if (a <= 1) break;
       StoreView(ViewTable::kViewport, a);
       int k = a + 1;
@@ -186,26 +187,26 @@ void ViewCommand(std::uint8_t key) {
       Redraw();
       break;
     }
-    case 11:  // Ctrl+K
+    case kCtrlK:
       dialogs::LanguageIndex = dialogs::LanguageIndex >= 3 ? 1 : dialogs::LanguageIndex + 1;
       Redraw();
       break;
-    case 14:  // Ctrl+N
+    case kCtrlN:
       OverlayProc();
       Redraw();
       break;
-    case 17:  // Ctrl+Q
+    case kCtrlQ:
       FaceMode = 1 - FaceMode;
       OverlayProc();
       Redraw();
       break;
-    case 18:  // Ctrl+R
+    case kCtrlR:
       ForEachViewport(a, Redraw);
       break;
-    case 22:  // Ctrl+V
+    case kCtrlV:
       StoreViewPrompt();
       break;
-    case 26:  // Ctrl+Z
+    case kCtrlZ:
       CtrlZProc();
       break;
     case '!':
@@ -292,6 +293,35 @@ void ViewCommand(std::uint8_t key) {
   }
 }
 
+bool IsViewCommandKey(std::uint8_t key, ViewKeys caller) {
+  using namespace graphics::keys;
+  static constexpr char kMenuKeys[] = {kCtrlB, kCtrlD, kTab,  kCtrlK, kCtrlN, kCtrlQ, kCtrlR, kCtrlV,
+                                       kCtrlZ, '!',    '$',   ',',    '.',    ';',    '<',    '>',
+                                       '@',    'B',    'E',   'G',    'R',    'V',    'Z',    'b',
+                                       'e',    'g',    'r',   'v',    'z'};
+  static constexpr char kCursorKeys[] = {kCtrlB, kCtrlD, kCtrlE, kTab, kCtrlK, kCtrlN, kCtrlQ,
+                                         kCtrlR, kCtrlV, '!',    '$',  '@',    'B',    'b',
+                                         'R',    'r',    'V',    'v',  'Z',    'z'};
+  const std::string_view set = caller == ViewKeys::kMenu
+                                   ? std::string_view(kMenuKeys, sizeof kMenuKeys)
+                                   : std::string_view(kCursorKeys, sizeof kCursorKeys);
+  return key != kExtended && set.find(static_cast<char>(key)) != std::string_view::npos;
+}
+
+void ZoomIn() {
+  if (UnitsPerPixelX > 0.00001f) {
+    UnitsPerPixelX /= 1.5f;
+    UnitsPerPixelY /= 1.5f;
+    DepthScale /= 1.5f;
+  }
+}
+
+void ZoomOut() {
+  UnitsPerPixelX *= 1.5f;
+  UnitsPerPixelY *= 1.5f;
+  DepthScale *= 1.5f;
+}
+
 void AlignPlaneWithView() {
   ApplyView();
   CopyMatrix(ViewMatrix, PlaneAxes);
@@ -307,7 +337,7 @@ void DepthPrompt() {
   dialogs::EditReal(platform::Cp866("Глубина ="), v, result);
   // The grid is XOR-drawn: drawing it again removes the one on the screen before the
   // plane moves, so only the new grid is left.
-  DrawGrid(15);
+  DrawGrid(graphics::colours::kWhite);
   // A typed number too large for a single is infinite; it would put the plane, and with it
   // the cursor, nowhere, so it is taken as no entry.
   if (result >= 0 && std::isfinite(v)) {
@@ -316,7 +346,7 @@ void DepthPrompt() {
       PlaneOrigin[static_cast<std::size_t>(j)] = v * static_cast<float>(PlaneAxes[3][j]);
     ProjectOntoPlane(CursorWorld[0], CursorWorld[1], CursorWorld[2]);
   }
-  DrawGrid(15);
+  DrawGrid(graphics::colours::kWhite);
 }
 
 void NextColourScheme() {

@@ -6,6 +6,9 @@
 
 namespace view {
 
+// The turn step of 15 degrees the view starts with.
+inline constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
+
 extern int FaceMode;
 extern double TurnSin, TurnCos;
 // StepByAngle lives with the redraw state (view/redraw.h).
@@ -23,6 +26,15 @@ void RecallViewPrompt();
 void StoreViewPrompt();
 // Keys without a command do nothing.
 void ViewCommand(std::uint8_t key);
+// The keys each caller hands to ViewCommand. The menu's key reader hands on the step keys
+// , . < > ; and E, G, and Ctrl+Z (which it then returns to its menu); Ctrl+E is not one of
+// its keys, as the menu panel reads it as a click. The graphic cursor keeps , . < > for its
+// marker's angle and ends on Ctrl+Z, ';', E and G, so that its caller gets them.
+enum class ViewKeys { kMenu, kCursor };
+bool IsViewCommandKey(std::uint8_t key, ViewKeys caller);
+// PgUp and PgDn: the scale by 1.5 (in, until 0.00001 units per pixel), depth with it.
+void ZoomIn();
+void ZoomOut();
 void AlignPlaneWithView();
 void DepthPrompt();
 void NextColourScheme();

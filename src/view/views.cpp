@@ -1,6 +1,7 @@
 #include "view/views.h"
 
 #include "dialogs/text_area.h"
+#include "graphics/colours.h"
 #include "graphics/driver.h"
 #include "view/redraw.h"
 
@@ -136,7 +137,7 @@ void SelectViewport(int k) {
   // The strip below alone would leave the mark's number and one row of its swatch behind.
   dialogs::EraseCornerMark();
   dialogs::SetDrawViewport();
-  graphics::SetDrawColor(0);
+  graphics::SetDrawColor(graphics::colours::kBlack);
   for (int y = m + 1; y <= m + 9; ++y) {
     graphics::MoveToPoint(m + 1, y);
     graphics::LineToPoint(m + 24, y);
