@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing.
 set -euo pipefail
-PACKAGES=(build-essential cmake pkg-config clang libsdl2-dev zlib1g-dev libpng-dev libcairo2-dev
-          libcups2-dev cups libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
-          x11-apps imagemagick hp2xx poppler-utils python3
-          librsvg2-bin dpkg-dev lintian desktop-file-utils shared-mime-info
-          libxml2-utils libglib2.0-bin man-db)
+PACKAGES=(
+  # build: compilers, and the libraries of the program (libpng only for bench/png_bench)
+  build-essential cmake pkg-config libsdl2-dev zlib1g-dev libpng-dev libcairo2-dev libcups2-dev
+  # unit tests, benchmarks, fuzzing (clang's fuzzer runtime is only recommended by clang)
+  libgtest-dev libbenchmark-dev clang libclang-rt-dev python3
+  # peers of the whole-program tests: Xvfb and X tools, ImageMagick, hp2xx, a private CUPS
+  # scheduler, PDF and SVG renderers
+  xvfb xdotool x11-utils x11-apps imagemagick hp2xx cups poppler-utils librsvg2-bin
+  # installation and the Debian package
+  dpkg-dev lintian desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin man-db)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

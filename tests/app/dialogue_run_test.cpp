@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/capture.h"
 #include "support/fixture.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 using testing_support::ReadPng;
 using testing_support::RunUgfview;
 
-const std::string kPart = std::string(UGF_SOURCE_DIR) + "/samples/PART.UGF";
+const std::string kPart = testing_support::Sample("PART.UGF");
 
 struct Picture {
   std::vector<std::uint32_t> px;

@@ -14,6 +14,7 @@
 #include "graphics/window.h"
 #include "platform/errors.h"
 #include "platform/headless.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/redraw.h"
 #include "view/view_state.h"
@@ -21,10 +22,9 @@
 
 namespace {
 
+using testing_support::Sample;
 using testing_support::ReadFile;
 using testing_support::RunUgfview;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 
 class DrawingTest : public testing_support::ProgramTest {
  protected:
@@ -43,7 +43,7 @@ class DrawingTest : public testing_support::ProgramTest {
 
 TEST_F(DrawingTest, PartIsDrawnInItsPensWithFrameAndCornerMark) {
   OpenHeadless(1024, 768);
-  app::OpenDrawing(kSamples + "part.ugf");  // any case finds PART.UGF
+  app::OpenDrawing(Sample("part.ugf"));  // any case finds PART.UGF
   EXPECT_EQ(drawing::DrawingVariant, 0);
   EXPECT_EQ(drawing::SourceName, "PART");
   // Points off the grid nodes (multiples of 10), whose dots are XOR-ed over the picture.
@@ -68,7 +68,7 @@ TEST_F(DrawingTest, PartIsDrawnInItsPensWithFrameAndCornerMark) {
 
 TEST_F(DrawingTest, OldVariantPlanAndTheVariantRule) {
   OpenHeadless(1024, 768);
-  app::OpenDrawing(kSamples + "PLAN");  // the base name alone gets ".UGF"
+  app::OpenDrawing(Sample("PLAN"));  // the base name alone gets ".UGF"
   EXPECT_EQ(drawing::DrawingVariant, 1);
   EXPECT_EQ(At(6000, 0), graphics::Palette[15]);
   EXPECT_EQ(At(6000, 8000), graphics::Palette[15]);
@@ -91,7 +91,7 @@ TEST_F(DrawingTest, OldVariantPlanAndTheVariantRule) {
 
 TEST_F(DrawingTest, MarkersPensAboveThePaletteAndNegativeCoordinates) {
   OpenHeadless(1024, 768);
-  app::OpenDrawing(kSamples + "POINTS.UGF");
+  app::OpenDrawing(Sample("POINTS.UGF"));
   int px = 0, py = 0;
   view::WorldToPixel(-80, -40, 0, px, py);  // i -4, j -2: pen 1 + (-6 mod 15) = 10
   px += 1;
@@ -99,7 +99,7 @@ TEST_F(DrawingTest, MarkersPensAboveThePaletteAndNegativeCoordinates) {
   EXPECT_EQ(graphics::PixelAt(px + 3, py), graphics::Palette[10]);
   EXPECT_EQ(graphics::PixelAt(px, py - 3), graphics::Palette[10]);
   EXPECT_EQ(graphics::PixelAt(px + 2, py), 0u);  // a diamond, not a filled square
-  app::OpenDrawing(kSamples + "PENS.UGF");
+  app::OpenDrawing(Sample("PENS.UGF"));
   EXPECT_EQ(At(1, 35), graphics::Palette[1]);
   EXPECT_EQ(At(141, 35), graphics::Palette[15]);
   EXPECT_EQ(At(151, 35), graphics::Palette[16]);
@@ -108,7 +108,7 @@ TEST_F(DrawingTest, MarkersPensAboveThePaletteAndNegativeCoordinates) {
 
 TEST_F(DrawingTest, ALongPolylineSpillsIntoTheScratchFiles) {
   OpenHeadless(1024, 768);
-  app::OpenDrawing(kSamples + "SPIRAL.UGF");
+  app::OpenDrawing(Sample("SPIRAL.UGF"));
   EXPECT_TRUE(Exists("BUF.TMP"));
   // The last points (beyond 2000) are drawn too.
   const float a = 2999 * 0.05f, r = 2 + a * 3;
@@ -127,7 +127,7 @@ TEST_F(DrawingTest, AnInternalFaultStillRemovesTheScratchFilesAndWritesTheScreen
   failing.WaitInput = FailAtTheFirstWait;
   platform::ConfigureHeadless(640, 480, {});
   app::Options options;
-  options.drawing = kSamples + "SPIRAL.UGF";
+  options.drawing = Sample("SPIRAL.UGF");
   options.screenshot = dir() + "/end.png";
   testing::internal::CaptureStderr();
   EXPECT_EQ(app::RunToEnd(options, failing), platform::kUnhandledException);
@@ -157,7 +157,7 @@ TEST_F(DrawingTest, AWaitingKeyStopsTheReplayAndStaysQueued) {
 
 TEST_F(DrawingTest, LayoutsSplitTheArea) {
   OpenHeadless(800, 572);  // a drawing area of 800 × 500
-  app::OpenDrawing(kSamples + "PART.UGF");
+  app::OpenDrawing(Sample("PART.UGF"));
   view::SelectViewport(7);
   view::Redraw();
   EXPECT_EQ(view::ViewportLeft, 400);
@@ -169,7 +169,7 @@ class DrawingRun : public testing_support::ProgramTest {};
 
 TEST_F(DrawingRun, EverySampleDrawsAndLeavesNoScratchFiles) {
   for (const char* name : {"PART", "PLAN", "SPIRAL", "PENS", "POINTS"}) {
-    const auto r = RunUgfview({"--keys", "", "--screenshot", "s.png", kSamples + name + ".UGF"}, dir());
+    const auto r = RunUgfview({"--keys", "", "--screenshot", "s.png", Sample(name) + ".UGF"}, dir());
     EXPECT_EQ(r.status, 0) << name << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     struct stat st {};

@@ -9,15 +9,15 @@
 #include "app/program.h"
 #include "drawing/replay.h"
 #include "graphics/driver.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 
 namespace {
 
+using testing_support::Sample;
 using testing_support::ReadFile;
 using testing_support::ReadPng;
 using testing_support::RunUgfview;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 
 // A 100 × 50 frame in pen 15, a dashed line across it in pen 4, a solid one down it in pen 12.
 constexpr const char* kFrame =
@@ -102,7 +102,7 @@ TEST_F(ExportTest, PageIsTheExtentsAtTheScalePlusTenMillimetres) {
 }
 
 TEST_F(ExportTest, LinesLieWhereThePrintedPageHasThem) {
-  const std::string part = kSamples + "PART.UGF";
+  const std::string part = Sample("PART.UGF");
   std::filesystem::create_directory("print");
   ASSERT_EQ(RunUgfview({"--print", part}, dir(), {"UGFVIEW_PRINT_DIR=" + dir() + "/print"}).status, 0);
   ASSERT_EQ(RunUgfview({"--pdf", "p.pdf", part}, dir()).status, 0);
@@ -135,10 +135,10 @@ TEST_F(ExportTest, RefusedOrFailedPagesWriteNothing) {
   Write("T.UGF", kFrame);
   const int before = Files();
   // 12 × 8 m at scale 1: beyond PDF's page.
-  auto r = RunUgfview({"--pdf", "plan.pdf", kSamples + "PLAN.UGF"}, dir());
+  auto r = RunUgfview({"--pdf", "plan.pdf", Sample("PLAN.UGF")}, dir());
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("5080 mm"), std::string::npos) << r.err;
-  EXPECT_EQ(RunUgfview({"--svg", "plan.svg", kSamples + "PLAN.UGF"}, dir()).status, 2);
+  EXPECT_EQ(RunUgfview({"--svg", "plan.svg", Sample("PLAN.UGF")}, dir()).status, 2);
   for (const std::string opt : {"--pdf", "--svg", "--png"}) {
     r = RunUgfview({opt, "missing/x", "T.UGF"}, dir());
     EXPECT_EQ(r.status, 3) << opt;
@@ -147,7 +147,7 @@ TEST_F(ExportTest, RefusedOrFailedPagesWriteNothing) {
   }
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(ReadFile("T.UGF"), kFrame);
-  EXPECT_EQ(RunUgfview({"--pdf", "plan.pdf", "--scale", "0.4", kSamples + "PLAN.UGF"}, dir()).status, 0);
+  EXPECT_EQ(RunUgfview({"--pdf", "plan.pdf", "--scale", "0.4", Sample("PLAN.UGF")}, dir()).status, 0);
 }
 
 // Nothing, one point, or one point many times: a page of the margins with the point's diamond
@@ -172,7 +172,7 @@ TEST_F(ExportTest, DegenerateDrawingsGiveAMarginPageWithTheDiamond) {
 }
 
 TEST_F(ExportTest, PngHasTheDrawingAloneFittedToItsSize) {
-  ASSERT_EQ(RunUgfview({"--png", "p.png", "--size", "400x300", kSamples + "PART.UGF"}, dir()).status, 0);
+  ASSERT_EQ(RunUgfview({"--png", "p.png", "--size", "400x300", Sample("PART.UGF")}, dir()).status, 0);
   Picture p;
   ASSERT_TRUE(ReadPng(dir() + "/p.png", p.px, p.w, p.h));
   EXPECT_EQ(p.w, 400);
@@ -188,12 +188,12 @@ TEST_F(ExportTest, PngHasTheDrawingAloneFittedToItsSize) {
   EXPECT_TRUE((x0 >= 2 && x0 <= 4) || (y0 >= 2 && y0 <= 4)) << x0 << " " << y0;
   EXPECT_GT(p.Count(graphics::Palette[15]), 500);  // pen 15 as on the screen: white on black
   // One number is the longer side; the other follows the drawing (12 × 8 m).
-  ASSERT_EQ(RunUgfview({"--png", "t.png", "--size", "128", kSamples + "PLAN.UGF"}, dir()).status, 0);
+  ASSERT_EQ(RunUgfview({"--png", "t.png", "--size", "128", Sample("PLAN.UGF")}, dir()).status, 0);
   ASSERT_TRUE(ReadPng(dir() + "/t.png", p.px, p.w, p.h));
   EXPECT_EQ(p.w, 128);
   EXPECT_NEAR(p.h, 7 + 121 * 2 / 3.0, 1.5);
   for (const std::string bad : {"15", "16x8193", "0", "100x"})
-    EXPECT_EQ(RunUgfview({"--png", "x.png", "--size", bad, kSamples + "PART.UGF"}, dir()).status, 2) << bad;
+    EXPECT_EQ(RunUgfview({"--png", "x.png", "--size", bad, Sample("PART.UGF")}, dir()).status, 2) << bad;
 }
 
 }  // namespace

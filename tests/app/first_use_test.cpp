@@ -23,18 +23,20 @@
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "platform/vector_page.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 
 extern char** environ;
 
 namespace {
 
+using testing_support::Sample;
+
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
 using testing_support::ReadPng;
 using testing_support::RunUgfview;
 
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 constexpr const char* kBad = " X   Y   PenNo\r\n1 2 3\r\n4 x 0\r\n";
 
 struct Picture {
@@ -89,8 +91,8 @@ class FirstUse : public testing_support::ProgramTest {
 TEST_F(FirstUse, TheMenuPanelFollowsTheWindowsSize) {
   for (const std::string name : {"PLAN", "PART"}) {
     ASSERT_EQ(RunUgfview({"--size", "1280x1024", "--keys", "{resize 640 480}{move 5 5}{move 6 6}{shot a.png}",
-                          kSamples + name + ".UGF"}, dir()).status, 0);
-    ASSERT_EQ(RunUgfview({"--size", "640x480", "--keys", "{shot b.png}", kSamples + name + ".UGF"}, dir()).status, 0);
+                          Sample(name + ".UGF")}, dir()).status, 0);
+    ASSERT_EQ(RunUgfview({"--size", "640x480", "--keys", "{shot b.png}", Sample(name + ".UGF")}, dir()).status, 0);
     const Picture a = Shot("a.png"), b = Shot("b.png");
     ASSERT_EQ(a.w, 640);
     EXPECT_EQ(a.Differ(b, 480 - 56, 480), 0) << name;  // the text area of 640 × 480
@@ -100,7 +102,7 @@ TEST_F(FirstUse, TheMenuPanelFollowsTheWindowsSize) {
 // Scales and sizes of 0 or below in the print dialogue, and an offset of 0, are refused with
 // a message and change nothing: the job and the export are those of a run without them.
 TEST_F(FirstUse, NumbersThatMakeNoSenseAreRefused) {
-  fs::copy_file(kSamples + "PART.UGF", P("PART.UGF"));
+  fs::copy_file(Sample("PART.UGF"), P("PART.UGF"));
   fs::create_directory(P("jobs"));
   const std::vector<std::string> print = {"UGFVIEW_PRINT_DIR=" + P("jobs")};
   Texts({"--keys", "49\\r\\r2A\\r\\r\\r\\r", "PART.UGF"}, print);
@@ -118,7 +120,7 @@ TEST_F(FirstUse, NumbersThatMakeNoSenseAreRefused) {
 
 // After each output the panel's title row names what was written, without waiting for a key.
 TEST_F(FirstUse, OutputsSayWhatTheyWrote) {
-  fs::copy_file(kSamples + "PART.UGF", P("PART.UGF"));
+  fs::copy_file(Sample("PART.UGF"), P("PART.UGF"));
   fs::create_directory(P("jobs"));
   auto texts = Texts({"--keys", "5\\r\\r3\\r2X\\r\\r\\r\\r49\\r\\r", "PART.UGF"}, {"UGFVIEW_PRINT_DIR=" + P("jobs")});
   const auto said = [&](const std::string& name) {
@@ -139,9 +141,9 @@ TEST_F(FirstUse, OutputsSayWhatTheyWrote) {
 TEST_F(FirstUse, ManyDrawingsIntoAFolder) {
   fs::create_directories(P("in/empty"));
   fs::create_directories(P("other"));
-  for (const std::string name : {"PART", "PLAN"}) fs::copy_file(kSamples + name + ".UGF", P("in/" + name + ".UGF"));
-  fs::copy_file(kSamples + "POINTS.UGF", U(P("in/чертёж 2.UGF")));
-  fs::copy_file(kSamples + "PENS.UGF", P("other/PART.UGF"));
+  for (const std::string name : {"PART", "PLAN"}) fs::copy_file(Sample(name + ".UGF"), P("in/" + name + ".UGF"));
+  fs::copy_file(Sample("POINTS.UGF"), U(P("in/чертёж 2.UGF")));
+  fs::copy_file(Sample("PENS.UGF"), P("other/PART.UGF"));
   std::ofstream(P("in/BAD.UGF"), std::ios::binary) << kBad;
   const std::regex date("/CreationDate \\([^)]*\\)");  // the only bytes two runs of a PDF differ in
   for (const std::string kind : {"plt", "sgb", "ugf", "pdf", "svg", "png"}) {
@@ -240,7 +242,7 @@ TEST_F(FirstUse, ErrorLinesSayWhatToDo) {
   EXPECT_EQ(detail({"--keys", "", "sub/NOPE.UGF"}), "ugfview: sub/NOPE.UGF: cannot open: No such file or directory\n");
   EXPECT_EQ(detail({"--keys", "", "no/such/X.UGF"}),
             "ugfview: no/such/X.UGF: cannot open: No such file or directory (folder \"no\" is missing)\n");
-  EXPECT_EQ(detail({"--plt", "sub/a/b.plt", kSamples + "PART.UGF"}),
+  EXPECT_EQ(detail({"--plt", "sub/a/b.plt", Sample("PART.UGF")}),
             "ugfview: sub/a/b.plt: cannot create: No such file or directory (folder \"sub/a\" is missing)\n");
   std::ofstream(P("sub/BAD.UGF"), std::ios::binary) << kBad;
   EXPECT_EQ(detail({"--keys", "", "sub/bad"}), "ugfview: sub/BAD.UGF: line 3: bad number 'x'\n");
@@ -259,8 +261,8 @@ TEST_F(FirstUseMenu, AFolderOpensTheSelectorThere) {
   const int files = 10000;
 #endif
   for (int i = 0; i < files; ++i) std::ofstream(dir() + "/big/D" + std::to_string(10000 + i) + ".UGF") << "l\n0 0 1\n1 1 0\n";
-  fs::copy_file(kSamples + "PLAN.UGF", dir() + "/big/A.UGF");
-  fs::copy_file(kSamples + "PLAN.UGF", dir() + "/small/A.UGF");
+  fs::copy_file(Sample("PLAN.UGF"), dir() + "/big/A.UGF");
+  fs::copy_file(Sample("PLAN.UGF"), dir() + "/small/A.UGF");
   for (const std::string& folder : {std::string("big/"), std::string("small")}) {
     ASSERT_EQ(chdir(dir().c_str()), 0);
     OpenHeadless(640, 480, "\\r\\e");
@@ -279,7 +281,7 @@ TEST_F(FirstUseMenu, AFolderOpensTheSelectorThere) {
 // F1 shows a page of keys over the drawing area until the next key, which is then taken as
 // usual; the picture comes back exactly, also after a resize under the page.
 TEST_F(FirstUse, FOneShowsTheKeysAndLeavesThePictureAsItWas) {
-  const std::string part = kSamples + "PART.UGF";
+  const std::string part = Sample("PART.UGF");
   const auto run = [&](const std::string& keys) { EXPECT_EQ(RunUgfview({"--keys", keys, part}, dir()).status, 0) << keys; };
   run("{shot a.png}{F1}{shot ru.png}0{shot b.png}{ctrl+k}{F1}{shot en.png}7{shot c.png}");
   run("{ctrl+k}7{shot d.png}");

@@ -20,17 +20,18 @@
 #include "platform/errors.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
 namespace {
 
+using testing_support::Sample;
+
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
 using testing_support::ReadPng;
 using testing_support::RunUgfview;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 
 std::string Title(const std::string& name) {
   return platform::Cp866("     М И Р Т А В Е Л  Файл ") + name + ".UGF";
@@ -73,17 +74,17 @@ class MainMenuTest : public testing_support::ProgramTest {
     }
   }
   void Copy(const std::string& sample, const std::string& to) {
-    fs::copy_file(testing_support::U8(kSamples + sample), testing_support::U8(dir() + "/" + to),
+    fs::copy_file(testing_support::U8(Sample(sample)), testing_support::U8(dir() + "/" + to),
                   fs::copy_options::overwrite_existing);
   }
 };
 
 TEST_F(MainMenuTest, TitleAndVariantFollowTheDrawingsFirstPen) {
-  EXPECT_EQ(RunMain(kSamples + "PART.UGF", "\\e"), 0);
+  EXPECT_EQ(RunMain(Sample("PART.UGF"), "\\e"), 0);
   EXPECT_EQ(dialogs::MenuItems[0].name, Title("PART"));
   EXPECT_EQ(drawing::DrawingVariant, 0);
   EXPECT_EQ(dialogs::MenuItems[8].name, platform::Cp866("Новый формат "));
-  EXPECT_EQ(RunMain(kSamples + "PLAN.UGF", "\\e"), 0);
+  EXPECT_EQ(RunMain(Sample("PLAN.UGF"), "\\e"), 0);
   EXPECT_EQ(drawing::DrawingVariant, 1);
   EXPECT_EQ(dialogs::MenuItems[8].name, platform::Cp866("Старый формат "));
   for (const auto& [pen, variant] : std::vector<std::pair<std::string, int>>{
@@ -201,14 +202,14 @@ TEST_F(MainMenuTest, TheDrawingItselfIsNeverTheUgfTarget) {
 class MainMenuRun : public testing_support::ProgramTest {
  protected:
   void Copy(const std::string& sample) {
-    fs::copy_file(kSamples + sample, dir() + "/" + sample, fs::copy_options::overwrite_existing);
+    fs::copy_file(Sample(sample), dir() + "/" + sample, fs::copy_options::overwrite_existing);
   }
   Picture Shot(const std::string& name) { return Png(dir() + "/" + name); }
 };
 
 TEST_F(MainMenuRun, TurningTwiceAndSwitchingTheVariantTwiceGiveTheFirstPictureBack) {
   const auto r = RunUgfview({"--keys", "{shot a.png}7{shot b.png}7{shot c.png}8{shot d.png}8{shot e.png}\\e",
-                             kSamples + "PART.UGF"},
+                             Sample("PART.UGF")},
                             dir());
   ASSERT_EQ(r.status, 0) << r.err;
   const Picture a = Shot("a.png"), b = Shot("b.png"), c = Shot("c.png"), d = Shot("d.png"),
@@ -268,7 +269,7 @@ TEST_F(MainMenuRun, OutputItemsWriteWhatTheBatchConversionsWrite) {
       EXPECT_GT(menu.size(), 100u) << name << out;
       EXPECT_EQ(menu, ReadFile(dir() + "/BATCH" + out)) << name << out;
     }
-    EXPECT_EQ(ReadFile(dir() + "/" + name + ".UGF"), ReadFile(kSamples + name + ".UGF"));
+    EXPECT_EQ(ReadFile(dir() + "/" + name + ".UGF"), ReadFile(Sample(name + ".UGF")));
   }
   // A missing drawing: the report naming it, and no output.
   for (const std::string option : {"--plt", "--sgb", "--ugf"}) {
@@ -282,7 +283,7 @@ TEST_F(MainMenuRun, OutputItemsWriteWhatTheBatchConversionsWrite) {
 
 TEST_F(MainMenuRun, NoOutputReplacesTheDrawingItself) {
   // Drawings named as outputs; the keys after each item would write if the name got through.
-  const std::string part = ReadFile(kSamples + "PART.UGF");
+  const std::string part = ReadFile(Sample("PART.UGF"));
   for (const char* name : {"D.SGB", "D.PLT", "D.UGF"}) std::ofstream(dir() + "/" + name, std::ios::binary) << part;
   for (const auto& [drawing, keys] : std::vector<std::pair<std::string, std::string>>{
            {"D.SGB", "3\\r\\r\\r"}, {"D.PLT", "5\\r\\r\\r"}, {"D.UGF", "2D\\r\\r\\r\\r\\r"}}) {
@@ -339,7 +340,7 @@ TEST_F(MainMenuRun, NonFiniteOffsetsAreWrittenReadablyAndEscInTheOffsetSaysSo) {
 
 TEST_F(MainMenuRun, TekDatInAnyCaseAndShotsGoToTheStartFolder) {
   fs::create_directory(dir() + "/draw");
-  fs::copy_file(kSamples + "PLAN.UGF", dir() + "/draw/PLAN.UGF");
+  fs::copy_file(Sample("PLAN.UGF"), dir() + "/draw/PLAN.UGF");
   std::ofstream(dir() + "/tek.dat") << "work\n" << dir() << "/draw\n";
   const auto r = RunUgfview({"--keys", "\\r{shot s.png}3\\r\\e"}, dir());
   ASSERT_EQ(r.status, 0) << r.err;

@@ -17,6 +17,7 @@
 #include "graphics/driver.h"
 #include "graphics/mouse.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -27,9 +28,10 @@
 namespace {
 
 using view::Matrix3;
-using Pixels = std::vector<std::uint32_t>;
+using Pixels = testing_support::Frame;
+using testing_support::Sample;
+using testing_support::TextArea;
 
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
 
 int g_draws = 0;
@@ -41,21 +43,12 @@ void CountingDraw() {
 void CountCtrlZ() { ++g_ctrl_z; }
 void OtherViewStart() {}
 
-Pixels TextArea() {
-  Pixels p;
-  for (int y = view::DrawAreaHeight; y < view::ClientHeight; ++y)
-    for (int x = 0; x < view::ClientWidth; ++x) p.push_back(graphics::PixelAt(x, y));
-  return p;
-}
-
 // At every key read: the text area and the pointer's display count as the user sees them.
 std::vector<Pixels> g_waits;
 std::vector<int> g_pointer;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t RecordingRead() {
+void AtKeyRead() {
   g_waits.push_back(TextArea());
   g_pointer.push_back(graphics::PointerDisplayCount);
-  return g_read();
 }
 
 // Row 0 as ShowMessage draws it: the expected picture of a message.
@@ -113,12 +106,11 @@ class CommandKeysTest : public testing_support::ProgramTest {
     commands::CommandKeysStartUp();
     g_waits.clear();
     g_pointer.clear();
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = RecordingRead;
+    reads_.Start(AtKeyRead);
   }
   void OpenDrawing(const std::string& script) {
     Open(script);
-    app::OpenDrawing(kSamples + "PART.UGF");
+    app::OpenDrawing(Sample("PART.UGF"));
     ASSERT_EQ(view::DrawAreaHeight, 424);
     g_draws = 0;
     drawing::DrawProc = CountingDraw;
@@ -140,6 +132,7 @@ class CommandKeysTest : public testing_support::ProgramTest {
     commands::ReadMenuKey(key);
     return key;
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(CommandKeysTest, StartUpSetsTheTurnStepAndBindsTheHooks) {

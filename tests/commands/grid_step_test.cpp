@@ -18,6 +18,7 @@
 #include "drawing/replay.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -26,25 +27,16 @@
 
 namespace {
 
-using Pixels = std::vector<std::uint32_t>;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
-
-Pixels Area(int y0, int y1) {
-  Pixels p;
-  for (int y = y0; y < y1; ++y)
-    for (int x = 0; x < view::ClientWidth; ++x) p.push_back(graphics::PixelAt(x, y));
-  return p;
-}
-Pixels TextArea() { return Area(view::DrawAreaHeight, view::ClientHeight); }
-Pixels DrawArea() { return Area(0, view::DrawAreaHeight); }
+using Pixels = testing_support::Frame;
+using testing_support::DrawArea;
+using testing_support::Sample;
+using testing_support::TextArea;
 
 // What the command draws after the last key read, as tokens: "C" a cleared text area, "T<r>"
 // text on row r, "G" grid dots (each run of dots one batch).
 std::vector<std::string> g_log;
 std::vector<std::vector<std::pair<int, int>>> g_grids;
 std::vector<Pixels> g_waits;
-platform::Hook<std::uint8_t()> g_read = nullptr;
 platform::Hook<void(int, int, int)> g_put = nullptr;
 platform::Hook<void(int, int)> g_line = nullptr;
 platform::Hook<void(int, const graphics::PolyPoint*)> g_fill = nullptr;
@@ -55,11 +47,10 @@ void Note(const std::string& token) {
     if (token == "G") g_grids.emplace_back();
   }
 }
-std::uint8_t LoggingRead() {
+void AtKeyRead() {
   g_waits.push_back(TextArea());
   g_log.clear();
   g_grids.clear();
-  return g_read();
 }
 void LoggingPut(int x, int y, int colour) {
   if (graphics::XorMode != 0) {
@@ -109,15 +100,14 @@ class GridStepTest : public testing_support::ProgramTest {
     dialogs::MenuPanelStartUp();
     dialogs::NumberFieldStartUp();
     commands::CommandKeysStartUp();
-    app::OpenDrawing(kSamples + "PART.UGF");
+    app::OpenDrawing(Sample("PART.UGF"));
     view::UnitsPerPixelX = view::UnitsPerPixelY = 1.0f;
     view::Redraw();
     ASSERT_EQ(view::GridStep, 10.0f);
     g_log.clear();
     g_grids.clear();
     g_waits.clear();
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = LoggingRead;
+    reads_.Start(AtKeyRead);
     g_put = graphics::PutPixel;
     graphics::PutPixel = LoggingPut;
     g_line = graphics::LineToPoint;
@@ -136,6 +126,7 @@ class GridStepTest : public testing_support::ProgramTest {
     dialogs::ShowMessage(2, "SETKA 0");
     return TextArea();
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(GridStepTest, ANewStepRemovesTheOldGridAndDrawsTheNewOne) {

@@ -11,6 +11,7 @@
 #include "commands/zoom_window.h"
 #include "graphics/driver.h"
 #include "graphics/window.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -20,7 +21,9 @@
 
 namespace {
 
-const std::string kPart = std::string(UGF_SOURCE_DIR) + "/samples/PART.UGF";
+using testing_support::DrawArea;
+
+const std::string kPart = testing_support::Sample("PART.UGF");
 
 struct Box {
   float u1 = -1111, v1 = -2222, u2 = -3333, v2 = -4444;
@@ -48,10 +51,6 @@ class ZoomWindowTest : public testing_support::ProgramTest {
     float u = 0, v = 0;
     view::PixelToView(px, py, u, v);
     return {u, v};
-  }
-  static std::vector<std::uint32_t> DrawArea() {
-    return {graphics::Screen.pixels.begin(),
-            graphics::Screen.pixels.begin() + static_cast<std::ptrdiff_t>(640) * view::DrawAreaHeight};
   }
 };
 

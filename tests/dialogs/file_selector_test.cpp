@@ -16,36 +16,26 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/system.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
 namespace {
 
+using testing_support::Sample;
 using platform::Cp866;
-using Frame = std::vector<std::uint32_t>;
+using testing_support::Frame;
+using testing_support::SameFrame;
 namespace fs = std::filesystem;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 
 // What the selector shows and lists each time it reads a key.
 std::vector<Frame> g_frames;
 std::vector<std::vector<std::string>> g_lists;
 std::function<void(int)> g_before_read;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t SnapshotThenRead() {
+void Snapshot() {
   g_frames.push_back(graphics::Screen.pixels);
   g_lists.emplace_back(dialogs::FileList.begin(), dialogs::FileList.begin() + dialogs::FileCount);
   if (g_before_read) g_before_read(static_cast<int>(g_frames.size()));
-  return g_read();
-}
-
-::testing::AssertionResult Same(const Frame& a, const Frame& b) {
-  if (a.size() != b.size()) return ::testing::AssertionFailure() << "sizes differ";
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i])
-      return ::testing::AssertionFailure() << "first difference at x " << i % graphics::Screen.width
-                                           << ", y " << i / graphics::Screen.width;
-  return ::testing::AssertionSuccess();
 }
 
 std::string Cwd() { return testing_support::CurrentDir(); }
@@ -61,14 +51,13 @@ class FileSelectorTest : public testing_support::ProgramTest {
   }
   void Open(const std::string& script, int width = 1024, int height = 600) {
     OpenHeadless(width, height, script);
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = SnapshotThenRead;
+    reads_.Start(Snapshot);
   }
   static void Write(const std::string& path, const std::string& content = " X Y\r\n 0 0 -1\r\n") {
     std::ofstream(testing_support::U8(path), std::ios::binary) << content;
   }
   static void CopySample(const std::string& sample, const std::string& path) {
-    fs::copy_file(testing_support::U8(kSamples + sample), testing_support::U8(path));
+    fs::copy_file(testing_support::U8(Sample(sample)), testing_support::U8(path));
   }
   static std::string Select(int mode = 1) {
     std::string name = "old";
@@ -82,6 +71,7 @@ class FileSelectorTest : public testing_support::ProgramTest {
     dialogs::DrawTextRun(text, x, y, dialogs::CharHeight, dialogs::CharWidth);
     dialogs::SetTextEscapeMode(0);
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST(AnsiToDos, ConvertsTheCyrillicLettersOfCodePage1251) {
@@ -141,7 +131,7 @@ TEST_F(FileSelectorTest, WideModeShowsNamesInCp866WithTheFirstLinesOfTheDrawings
   DrawAt("[", 0, 2 * p);
   DrawAt("]", 10 * cw, 2 * p);
   ASSERT_FALSE(g_frames.empty());
-  EXPECT_TRUE(Same(g_frames[0], graphics::Screen.pixels));
+  EXPECT_TRUE(SameFrame(g_frames[0], graphics::Screen.pixels));
 }
 
 TEST_F(FileSelectorTest, TabListsFoldersWithTheParentFirstAndEnterMovesThroughThem) {
@@ -182,8 +172,8 @@ TEST_F(FileSelectorTest, AFolderThatCannotBeEnteredGivesAMessageAndTheSelectorSt
   EXPECT_EQ(Cwd(), top);
   ASSERT_EQ(g_frames.size(), 5u);
   // The message stands in the header row, which the next key gives back.
-  EXPECT_FALSE(Same(g_frames[3], g_frames[2]));
-  EXPECT_TRUE(Same(g_frames[4], g_frames[2]));
+  EXPECT_FALSE(SameFrame(g_frames[3], g_frames[2]));
+  EXPECT_TRUE(SameFrame(g_frames[4], g_frames[2]));
   graphics::Screen.pixels = g_frames[3];
   graphics::SetViewport(0, view::DrawAreaHeight, view::ClientWidth, view::ClientHeight);
   graphics::SetDrawColor(dialogs::TextBackColour);

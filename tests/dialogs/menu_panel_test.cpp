@@ -17,6 +17,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/redraw.h"
 #include "view/view_commands.h"
@@ -25,10 +26,11 @@
 
 namespace {
 
-using Pixels = std::vector<std::uint32_t>;
+using testing_support::Sample;
+using Pixels = testing_support::Frame;
+using testing_support::TextArea;
 using platform::Cp866;
 
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 constexpr std::uint32_t kDamage = 0x123456;
 
 int g_draws = 0;
@@ -37,19 +39,11 @@ void CountingDraw() {
   drawing::DrawNewVariant();
 }
 
-Pixels TextArea() {
-  Pixels p;
-  for (int y = view::DrawAreaHeight; y < view::ClientHeight; ++y)
-    for (int x = 0; x < view::ClientWidth; ++x) p.push_back(graphics::PixelAt(x, y));
-  return p;
-}
-
 // At every key read the text area is recorded and then spoilt, so that the next read shows
 // whether the panel was drawn again in between.
 std::vector<Pixels> g_waits;
 bool g_damage = false;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t RecordingRead() {
+void AtKeyRead() {
   g_waits.push_back(TextArea());
   if (g_damage) {
     const int w = graphics::Screen.width;
@@ -57,7 +51,6 @@ std::uint8_t RecordingRead() {
       for (int x = 0; x < w; ++x)
         graphics::Screen.pixels[static_cast<std::size_t>(y * w + x)] = kDamage;
   }
-  return g_read();
 }
 
 std::uint32_t Rgb(int index) {
@@ -89,13 +82,12 @@ class MenuPanelTest : public testing_support::ProgramTest {
     dialogs::MenuPanelStartUp();
     dialogs::NumberFieldStartUp();
     commands::CommandKeysStartUp();
-    app::OpenDrawing(kSamples + "PART.UGF");
+    app::OpenDrawing(Sample("PART.UGF"));
     g_draws = 0;
     drawing::DrawProc = CountingDraw;
     g_waits.clear();
     g_damage = false;
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = RecordingRead;
+    reads_.Start(AtKeyRead);
   }
   static void MainMenuItems(int count) {
     dialogs::SetMenuItem(0, Cp866("Главное меню;Main menu"));
@@ -111,6 +103,7 @@ class MenuPanelTest : public testing_support::ProgramTest {
     dialogs::DrawMenuPanel();
     return TextArea();
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(MenuPanelTest, ZonesFollowTheTextMetrics) {

@@ -14,49 +14,22 @@
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
 namespace {
 
-using Frame = std::vector<std::uint32_t>;
+using testing_support::Diff;
+using testing_support::Frame;
+using testing_support::SameFrame;
+using Box = testing_support::PixelBox;
 
 // The framebuffer as it is each time the field asks for a key, and the pauses it makes.
 std::vector<Frame> g_frames;
 std::vector<int> g_waits;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t SnapshotThenRead() {
-  g_frames.push_back(graphics::Screen.pixels);
-  return g_read();
-}
+void Snapshot() { g_frames.push_back(graphics::Screen.pixels); }
 void RecordWait(int ms) { g_waits.push_back(ms); }
-
-struct Box {
-  int x1 = INT_MAX, y1 = INT_MAX, x2 = -1, y2 = -1;
-  bool empty() const { return x2 < 0; }
-};
-
-// Bounding box of the pixels that differ, in client coordinates.
-Box Diff(const Frame& a, const Frame& b) {
-  Box box;
-  const int w = graphics::Screen.width;
-  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (a[i] == b[i]) continue;
-    const int x = static_cast<int>(i) % w, y = static_cast<int>(i) / w;
-    box.x1 = std::min(box.x1, x);
-    box.y1 = std::min(box.y1, y);
-    box.x2 = std::max(box.x2, x);
-    box.y2 = std::max(box.y2, y);
-  }
-  return box;
-}
-
-::testing::AssertionResult Same(const Frame& a, const Frame& b) {
-  const Box d = Diff(a, b);
-  if (a.size() == b.size() && d.empty()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "pixels differ in x " << d.x1 << ".." << d.x2 << ", y "
-                                       << d.y1 << ".." << d.y2;
-}
 
 class NumberFieldTest : public testing_support::ProgramTest {
  protected:
@@ -68,8 +41,7 @@ class NumberFieldTest : public testing_support::ProgramTest {
   }
   void Open(const std::string& script) {
     OpenHeadless(640, 480, script);
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = SnapshotThenRead;
+    reads_.Start(Snapshot);
     graphics::WaitMilliseconds = RecordWait;
   }
   struct Real {
@@ -91,6 +63,7 @@ class NumberFieldTest : public testing_support::ProgramTest {
     graphics::SetDrawColor(dialogs::TextColour);
     dialogs::DrawTextRun(text, x, dialogs::RowPitch, dialogs::CharHeight, dialogs::CharWidth);
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(NumberFieldTest, PointOrCommaStoreTheNumberEmptyKeepsItEscAndBracketCancel) {
@@ -193,7 +166,7 @@ TEST_F(NumberFieldTest, AbsurdlyLongNumbersStayDefined) {
   EXPECT_NEAR(v, 1.0f, 1e-6f);
 
   Open(std::string(60, '9') + R"(\r-)" + std::string(60, '9') + R"(\r)");
-  graphics::ReadCommandKey = g_read;  // no pictures needed here
+  reads_.Stop();  // no pictures needed here
   int i = 3, result = 0;
   dialogs::EditInteger("N", i, result);
   EXPECT_EQ(result, 1);
@@ -243,7 +216,7 @@ TEST_F(NumberFieldTest, PromptRowShowsTheLanguagePartTheValueAndEquals) {
 
   dialogs::ClearTextArea();
   DrawAt("Scale     1.500000 = ", 5);
-  EXPECT_TRUE(Same(graphics::Screen.pixels, g_frames[0]));
+  EXPECT_TRUE(SameFrame(graphics::Screen.pixels, g_frames[0]));
 }
 
 TEST_F(NumberFieldTest, TypedCharactersSitInTheirColumns) {
@@ -277,14 +250,14 @@ TEST_F(NumberFieldTest, BackspaceErasesTheLastCharacterAndStopsAtEmpty) {
   for (int y = drawn.y1; y <= drawn.y2; ++y)
     for (int x = drawn.x1; x <= drawn.x2; ++x)
       EXPECT_EQ(g_frames[3][static_cast<std::size_t>(y) * graphics::Screen.width + x], background);
-  EXPECT_TRUE(Same(g_frames[3], g_frames[1]));
+  EXPECT_TRUE(SameFrame(g_frames[3], g_frames[1]));
 
   g_frames.clear();
   r = EditReal(0);
   EXPECT_EQ(r.value, 5.0f);
   // Backspace on the empty field changes nothing; the next character takes column 1.
   ASSERT_EQ(g_frames.size(), 4u);
-  EXPECT_TRUE(Same(g_frames[2], g_frames[0]));
+  EXPECT_TRUE(SameFrame(g_frames[2], g_frames[0]));
   const Box five = Diff(g_frames[2], g_frames[3]);
   EXPECT_GE(five.x1, Column(4 + 19 + 1));
   EXPECT_LE(five.x2, Column(4 + 19 + 1) + dialogs::CharWidth);
@@ -300,7 +273,7 @@ TEST_F(NumberFieldTest, ConfirmEchoesTextAndValueThenPauses) {
   graphics::Screen.pixels = g_frames[2];
   DrawAt("25", Column(c0 + n + 3));
   DrawAt("    25.000", Column(c0 + n + 8));
-  EXPECT_TRUE(Same(graphics::Screen.pixels, after));
+  EXPECT_TRUE(SameFrame(graphics::Screen.pixels, after));
 
   g_waits.clear();
   EditReal(0);  // empty: the echo's pause only

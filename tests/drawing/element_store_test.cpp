@@ -21,6 +21,7 @@
 #include "platform/errors.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 
 namespace {
@@ -29,18 +30,11 @@ namespace fs = std::filesystem;
 using testing_support::ReadFile;
 
 std::vector<int> g_waits;
-std::vector<std::uint8_t> g_keys;
 platform::Hook<void(int)> g_old_wait = nullptr;
-platform::Hook<std::uint8_t()> g_old_read = nullptr;
 
 void RecordWait(int ms) {
   g_waits.push_back(ms);
   g_old_wait(ms);
-}
-std::uint8_t RecordKey() {
-  const std::uint8_t k = g_old_read();
-  g_keys.push_back(k);
-  return k;
 }
 
 // The 4-byte little-endian record r of a file's bytes.
@@ -68,19 +62,16 @@ class ElementStoreTest : public testing_support::ProgramTest {
   void TearDown() override {
     drawing::RemoveScratchFiles();
     if (g_old_wait != nullptr) graphics::WaitMilliseconds = g_old_wait;
-    if (g_old_read != nullptr) graphics::ReadCommandKey = g_old_read;
+    reads_.Stop();
     g_old_wait = nullptr;
-    g_old_read = nullptr;
     ProgramTest::TearDown();
   }
   void Open(const std::string& script = "") {
     OpenHeadless(640, 480, script);
     g_waits.clear();
-    g_keys.clear();
     g_old_wait = graphics::WaitMilliseconds;
-    g_old_read = graphics::ReadCommandKey;
     graphics::WaitMilliseconds = RecordWait;
-    graphics::ReadCommandKey = RecordKey;
+    reads_.Start(nullptr);
   }
   // The private scratch folders made under TMPDIR.
   std::vector<std::string> PrivateFolders() const {
@@ -90,6 +81,7 @@ class ElementStoreTest : public testing_support::ProgramTest {
     return v;
   }
   std::string tmpdir_;
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(ElementStoreTest, PointsBeyondMemoryGoToTheirRecordsOfBufTmp) {
@@ -291,7 +283,7 @@ TEST_F(ElementStoreTest, ReadingBeyondMemoryBeforeAnyWriteReportsAndDumps) {
   EXPECT_EQ(x, 11.0f);
   EXPECT_EQ(y, 22.0f);
   EXPECT_EQ(z, 33.0f);
-  EXPECT_EQ(g_keys, std::vector<std::uint8_t>{'x'});
+  EXPECT_EQ(reads_.keys(), std::vector<std::uint8_t>{'x'});
   EXPECT_TRUE(g_waits.empty());
   EXPECT_FALSE(fs::exists("BUF.TMP"));
   EXPECT_EQ(ReadFile("BUF.ZBF"),
@@ -313,7 +305,7 @@ TEST_F(ElementStoreTest, ReadingBeyondMemoryBeforeAnyWriteReportsAndDumps) {
   EXPECT_EQ(kind, 6);
   EXPECT_EQ(colour, 7);
   EXPECT_EQ(g_waits, std::vector<int>{500});
-  EXPECT_EQ(g_keys.size(), 1u);
+  EXPECT_EQ(reads_.keys().size(), 1u);
   EXPECT_FALSE(fs::exists("BUFN.TMP"));
   const std::vector<std::uint32_t> shown_na = graphics::Screen.pixels;
   dialogs::ShowMessage(0, platform::Cp866("BUF_GETNA-Файл не открыт"));
@@ -340,7 +332,7 @@ TEST_F(ElementStoreTest, DumpListsPointsBeyondMemoryAsZeroAndReplacesAnOldDump) 
             "  2001    0.0000    0.0000    0.0000\r\n"
             "  2002    0.0000    0.0000    0.0000\r\n"
             "        2   2003     -1\r\n");
-  EXPECT_EQ(g_keys, std::vector<std::uint8_t>{'a'});
+  EXPECT_EQ(reads_.keys(), std::vector<std::uint8_t>{'a'});
 }
 
 TEST_F(ElementStoreTest, RemoveScratchFilesTakesBothAwayAndCanRunAgain) {

@@ -13,6 +13,7 @@
 #include "graphics/window.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
@@ -27,16 +28,8 @@ void RecordWait(int ms) {
   if (static_cast<int>(g_waits.size()) == g_key_on_wait) graphics::PushKey('x');
 }
 
-using Frame = std::vector<std::uint32_t>;
-
-::testing::AssertionResult Same(const Frame& a, const Frame& b) {
-  if (a.size() != b.size()) return ::testing::AssertionFailure() << "sizes differ";
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i])
-      return ::testing::AssertionFailure() << "first difference at x " << i % graphics::Screen.width
-                                           << ", y " << i / graphics::Screen.width;
-  return ::testing::AssertionSuccess();
-}
+using testing_support::Frame;
+using testing_support::SameFrame;
 
 class BannerTest : public testing_support::ProgramTest {
  protected:
@@ -81,11 +74,11 @@ TEST_F(BannerTest, RowsFollowTheViewportCellSizeAndTheSubtitleIsCentred) {
     textentry::ShowBanner(subtitle, 2.2f, 2004);
     const auto shown = graphics::Screen.pixels;
     // 36 characters: pad 9, so 22 blanks in all before the subtitle.
-    EXPECT_TRUE(Same(shown, Reference(std::string(22, ' ') + subtitle))) << width;
+    EXPECT_TRUE(SameFrame(shown, Reference(std::string(22, ' ') + subtitle))) << width;
     // Longer than 55: the pad is negative and adds nothing.
     textentry::ShowBanner(long_subtitle, 2.2f, 2004);
     const auto shown_long = graphics::Screen.pixels;
-    EXPECT_TRUE(Same(shown_long, Reference(std::string(13, ' ') + long_subtitle))) << width;
+    EXPECT_TRUE(SameFrame(shown_long, Reference(std::string(13, ' ') + long_subtitle))) << width;
   }
   // The block letters are whole cells within the 79 columns of the banner.
   for (const std::string_view row : textentry::BannerBlockRows) {

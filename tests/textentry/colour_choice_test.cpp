@@ -9,6 +9,7 @@
 
 #include "dialogs/stroke_font.h"
 #include "graphics/driver.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
@@ -18,19 +19,14 @@ using Values = std::array<std::int32_t, 16>;
 
 // The framebuffer as it is each time the dialog asks for a key.
 std::vector<std::vector<std::uint32_t>> g_frames;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t SnapshotThenRead() {
-  g_frames.push_back(graphics::Screen.pixels);
-  return g_read();
-}
+void Snapshot() { g_frames.push_back(graphics::Screen.pixels); }
 
 class ColourChoiceTest : public testing_support::ProgramTest {
  protected:
   void Open(const std::string& script) {
     OpenHeadless(800, 480, script);
     g_frames.clear();
-    g_read = graphics::ReadCommandKey;
-    graphics::ReadCommandKey = SnapshotThenRead;
+    reads_.Start(Snapshot);
   }
   static std::int32_t Choose(std::int32_t colour, Values& values, std::int32_t shown = 1) {
     textentry::ChooseColour("T", shown, colour, values);
@@ -48,6 +44,7 @@ class ColourChoiceTest : public testing_support::ProgramTest {
         n += frame[static_cast<std::size_t>((view::DrawAreaHeight + y) * w + x)] == Colour(dialogs::TextColour);
     return n;
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST_F(ColourChoiceTest, ArrowsStopAtTheEndsAndTheEndKeysGiveTheColourOrMinusOne) {

@@ -13,41 +13,25 @@
 #include "dialogs/text_area.h"
 #include "graphics/driver.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/view_state.h"
 
 namespace {
 
 using platform::Cp866;
-using Frame = std::vector<std::uint32_t>;
+using testing_support::Frame;
+using testing_support::SameFrame;
 
 // The framebuffer each time the editor reads a byte, and what else it does meanwhile.
 std::vector<Frame> g_frames;
 std::vector<int> g_escape_modes;
 std::vector<int> g_waits;
-platform::Hook<std::uint8_t()> g_read = nullptr;
-std::uint8_t SnapshotThenRead() {
+void Snapshot() {
   g_frames.push_back(graphics::Screen.pixels);
   g_escape_modes.push_back(dialogs::TextEscapeMode);
-  return g_read();
 }
 void RecordWait(int ms) { g_waits.push_back(ms); }
-
-::testing::AssertionResult Same(const Frame& a, const Frame& b) {
-  int x1 = INT_MAX, y1 = INT_MAX, x2 = -1, y2 = -1;
-  const int w = graphics::Screen.width;
-  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (a[i] == b[i]) continue;
-    const int x = static_cast<int>(i) % w, y = static_cast<int>(i) / w;
-    x1 = std::min(x1, x);
-    y1 = std::min(y1, y);
-    x2 = std::max(x2, x);
-    y2 = std::max(y2, y);
-  }
-  if (a.size() == b.size() && x2 < 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "pixels differ in x " << x1 << ".." << x2 << ", y " << y1
-                                       << ".." << y2;
-}
 
 class LineEditorTest : public testing_support::ProgramTest {
  protected:
@@ -60,8 +44,7 @@ class LineEditorTest : public testing_support::ProgramTest {
   }
   void Open(const std::string& script) {
     OpenHeadless(640, 480, script);
-    g_read = graphics::ReadRawKey;
-    graphics::ReadRawKey = SnapshotThenRead;
+    reads_.Start(Snapshot, graphics::ReadRawKey);
     graphics::WaitMilliseconds = RecordWait;
   }
   static std::string Edit(std::string text, const char* prompt = "Name") {
@@ -74,6 +57,7 @@ class LineEditorTest : public testing_support::ProgramTest {
     graphics::SetDrawColor(colour);
     dialogs::DrawTextRun(text, x, y, dialogs::CharHeight, dialogs::CharWidth);
   }
+  testing_support::KeyReads reads_;
 };
 
 TEST(RussianLayoutTable, GivesTheRussianTypewriterArrangementInCp866) {
@@ -115,8 +99,8 @@ TEST_F(LineEditorTest, ScreenShowsPromptTextCursorAndTheHelpOfEachLayout) {
   EXPECT_EQ(Edit("ab", "Имя;File"), "ab");
   ASSERT_EQ(g_frames.size(), 3u);
   const Frame latin = g_frames[0], russian = g_frames[1];
-  EXPECT_TRUE(Same(g_frames[2], latin));  // twice switched: the first help again
-  EXPECT_FALSE(Same(russian, latin));
+  EXPECT_TRUE(SameFrame(g_frames[2], latin));  // twice switched: the first help again
+  EXPECT_FALSE(SameFrame(russian, latin));
 
   const int p = dialogs::RowPitch, cw = dialogs::CharWidth, plen = 4, right = 40 * cw + 5;
   auto reference = [&](bool is_russian) {
@@ -132,8 +116,8 @@ TEST_F(LineEditorTest, ScreenShowsPromptTextCursorAndTheHelpOfEachLayout) {
     DrawAt("Shift 1 2 3 4 5 6 7 8 9 0", right, 4 * p + 1);
     return graphics::Screen.pixels;
   };
-  EXPECT_TRUE(Same(reference(false), latin));
-  EXPECT_TRUE(Same(reference(true), russian));
+  EXPECT_TRUE(SameFrame(reference(false), latin));
+  EXPECT_TRUE(SameFrame(reference(true), russian));
 }
 
 TEST_F(LineEditorTest, CursorKeysBackspaceAndDeleteStopAtTheEnds) {
@@ -174,10 +158,10 @@ TEST_F(LineEditorTest, EditsEraseWhatTheyReplace) {
   EXPECT_EQ(Edit(""), "a");
   // Frames: before a, b, Backspace, 0, 75 (Left), 0, 77 (Right), Enter.
   ASSERT_EQ(g_frames.size(), 8u);
-  EXPECT_FALSE(Same(g_frames[2], g_frames[1]));
-  EXPECT_TRUE(Same(g_frames[3], g_frames[1]));  // text "a", cursor after it, nothing left of b
-  EXPECT_FALSE(Same(g_frames[5], g_frames[3]));
-  EXPECT_TRUE(Same(g_frames[7], g_frames[3]));  // the cursor went and came back
+  EXPECT_FALSE(SameFrame(g_frames[2], g_frames[1]));
+  EXPECT_TRUE(SameFrame(g_frames[3], g_frames[1]));  // text "a", cursor after it, nothing left of b
+  EXPECT_FALSE(SameFrame(g_frames[5], g_frames[3]));
+  EXPECT_TRUE(SameFrame(g_frames[7], g_frames[3]));  // the cursor went and came back
 }
 
 TEST_F(LineEditorTest, EnterEchoesTheTextRightOfTheCursorWaitsAndRestoresTheState) {
@@ -194,7 +178,7 @@ TEST_F(LineEditorTest, EnterEchoesTheTextRightOfTheCursorWaitsAndRestoresTheStat
   graphics::Screen.pixels = g_frames.back();
   const int plen = 4, pos = 2;
   DrawAt("ab", (plen + 5 + pos + 3) * dialogs::CharWidth, dialogs::RowPitch);
-  EXPECT_TRUE(Same(graphics::Screen.pixels, final_frame));
+  EXPECT_TRUE(SameFrame(graphics::Screen.pixels, final_frame));
 
   dialogs::SetInnerDrawViewport();
   EXPECT_EQ(after.left, graphics::Viewport.left);

@@ -14,6 +14,7 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/text.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -22,7 +23,10 @@
 
 namespace {
 
-const std::string kPart = std::string(UGF_SOURCE_DIR) + "/samples/PART.UGF";
+// The drawing area's pixels (the coordinates box lies below it).
+using testing_support::DrawArea;
+
+const std::string kPart = testing_support::Sample("PART.UGF");
 
 struct Pick {
   float x = 0, y = 0, z = 0;
@@ -44,12 +48,6 @@ class CursorTest : public testing_support::ProgramTest {
     p.key = 0xEE;
     view::GraphicCursor(p.x, p.y, p.z, p.key);
     return p;
-  }
-  // The drawing area's pixels (the coordinates box lies below it).
-  static std::vector<std::uint32_t> DrawArea() {
-    const int w = graphics::Screen.width;
-    return {graphics::Screen.pixels.begin(),
-            graphics::Screen.pixels.begin() + static_cast<std::ptrdiff_t>(w) * view::DrawAreaHeight};
   }
   // Plane point under viewport pixel (px, py) in the plan view at one unit per pixel.
   static float PlaneX(int px) { return static_cast<float>(px - view::ScreenCentreX); }

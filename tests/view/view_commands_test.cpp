@@ -14,6 +14,7 @@
 #include "dialogs/text_area.h"
 #include "drawing/replay.h"
 #include "graphics/driver.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/cursor.h"
 #include "view/redraw.h"
@@ -23,10 +24,10 @@
 
 namespace {
 
+using testing_support::DrawArea;
+using testing_support::Sample;
 using view::Matrix3;
 using view::ViewTable;
-
-const std::string kSamples = std::string(UGF_SOURCE_DIR) + "/samples/";
 
 Matrix3 Standard(int k) {
   Matrix3 m{};
@@ -89,7 +90,7 @@ class ViewCommandsTest : public testing_support::ProgramTest {
   void Open(const std::string& script = "") {
     OpenHeadless(1024, 768, script);
     view::ViewCommandsStartUp();
-    app::OpenDrawing(kSamples + "PART.UGF");
+    app::OpenDrawing(Sample("PART.UGF"));
     ASSERT_EQ(view::DrawAreaHeight, 664);
     g_draws = g_overlays = g_ctrl_z = g_delete_last = 0;
     drawing::DrawProc = CountingDraw;
@@ -107,12 +108,6 @@ class ViewCommandsTest : public testing_support::ProgramTest {
   }
   // A pixel of the text area, in the text area's own coordinates.
   static std::uint32_t TextAt(int x, int y) { return graphics::PixelAt(x, view::DrawAreaHeight + y); }
-  static std::vector<std::uint32_t> DrawArea() {
-    std::vector<std::uint32_t> p;
-    for (int y = 0; y < view::DrawAreaHeight; ++y)
-      for (int x = 0; x < view::ClientWidth; ++x) p.push_back(graphics::PixelAt(x, y));
-    return p;
-  }
 
  private:
   decltype(commands::DeleteLastProc) saved_delete_last_ = commands::DeleteLastProc;
