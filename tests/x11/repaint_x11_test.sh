@@ -18,7 +18,8 @@ step_timeout=30  # a replay of this drawing takes about a second
 # Four spirals of 30,000 points in pens 4..7: each polyline spills into the scratch files,
 # which makes every replay slow enough to be caught in the middle.
 mkdir -p "$tmp/ref" "$tmp/run" || fail "mkdir"
-awk 'BEGIN {
+# In the C locale: a decimal point, never a comma, whatever the locale of the caller.
+LC_ALL=C awk 'BEGIN {
   print " X   Y   PenNo (0-continue,-1-stop)"
   for (k = 0; k < 4; k++)
     for (i = 0; i < 30000; i++) {
