@@ -50,17 +50,7 @@ constexpr std::array<std::uint32_t, kPaletteSize> BuildPalette() {
 
 const std::array<std::uint32_t, kPaletteSize> Palette = BuildPalette();
 
-Framebuffer Screen;
-ViewportRec Viewport;
-PolyPoint CurrentPoint{0, 0};
-std::int16_t DrawColorIndex = 15;
-std::uint32_t DrawColorRGB = Rgb(255, 255, 255);
-int BackgroundScheme = 0;
-std::int16_t XorMode = 0;
-std::int16_t LineStyle = 0;
-bool PixelOutputEnabled = false;
-std::int16_t ClientRight = 639;
-std::int16_t ClientBottom = 479;
+constinit DriverState DriverVars;
 
 int ValidColourIndex(int index) {
   if (index < 0) return 15;
@@ -93,7 +83,7 @@ std::uint32_t SchemeBrushColour(int scheme) {
 
 // ---------------------------------------------------------------------------------------
 // Defaults: harmless values until the graphics are opened.
-namespace {
+namespace defaults {
 
 void NoOp() {}
 void NoOpInt(int) {}
@@ -125,53 +115,15 @@ void UnsetPutPixelDepth(int, int, int, int) { Unset("PutPixelDepth"); }
 bool UnsetFindFirst(int, const std::string&, platform::DirEntry&) { Unset("FindFirstEntry"); }
 bool UnsetFindNext(platform::DirEntry&) { Unset("FindNextEntry"); }
 
-void DefaultViewStart();
+void DefaultViewStart() {
+  OpenGraphics();
+  GetMaxX();
+  GetMaxY();
+  ClearViewport();
+}
 void DefaultRedraw() {}
 
-}  // namespace
-
-constinit platform::Hook<void(int)> WaitMilliseconds = NoOpInt;
-constinit platform::Hook<std::uint8_t()> ReadCommandKey = ReturnBlank;
-constinit platform::Hook<std::uint8_t()> ReadRawKey = UnsetReadRawKey;
-constinit platform::Hook<bool()> KeyAvailable = ReturnFalse;
-constinit platform::Hook<void()> EnablePixelOutput = NoOp;
-constinit platform::Hook<void()> DisablePixelOutput = NoOp;
-constinit platform::Hook<std::int16_t()> GetDrawColor = ReturnZero16;
-constinit platform::Hook<int()> GetMaxX = ReturnZero;
-constinit platform::Hook<int()> GetMaxY = ReturnZero;
-constinit platform::Hook<void()> ClearViewport = NoOp;
-constinit platform::Hook<void(int, int, int, int)> SetViewport = NoOp4;
-constinit platform::Hook<void(int, int)> SetDrawOrigin = NoOp2;
-constinit platform::Hook<void()> OpenGraphics = NoOp;
-constinit platform::Hook<void()> CloseGraphics = UnsetCloseGraphics;
-constinit platform::Hook<void(int)> SetDrawColor = NoOpInt;
-constinit platform::Hook<void(int)> SetBackgroundScheme = NoOpInt;
-constinit platform::Hook<void(std::int16_t)> SetXorMode = NoOpXor;
-constinit platform::Hook<void(int, int, int)> SetLineStyle = NoOp3;
-constinit platform::Hook<void(int, int, int, int)> DrawLine = NoOp4;
-constinit platform::Hook<void(int, int)> MoveToPoint = NoOp2;
-constinit platform::Hook<void(int, int)> LineToPoint = NoOp2;
-constinit platform::Hook<void(int, int, int)> PutPixel = UnsetPutPixel;
-constinit platform::Hook<void(int, int, int, int, int)> SetPaletteEntry = NoOp5;
-constinit platform::Hook<void()> ClearDepth = UnsetClearDepth;
-constinit platform::Hook<void(int, int, int, int, int, int)> DrawLineDepth = UnsetDrawLineDepth;
-constinit platform::Hook<void(int, int, int)> MoveToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int)> LineToPointDepth = UnsetPointDepth;
-constinit platform::Hook<void(int, int, int, int)> PutPixelDepth = UnsetPutPixelDepth;
-constinit platform::Hook<void(int, int, int&, int&)> GetClientOrigin = NoOpOrigin;
-constinit platform::Hook<void()> MouseReset = NoOp;
-constinit platform::Hook<bool()> MouseIdle = ReturnFalse;
-constinit platform::Hook<void(int, int)> SetMousePos = NoOp2;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseScreen = NoOpMouse;
-constinit platform::Hook<void(int&, int&, int&)> GetMouseClient = NoOpMouse;
-constinit platform::Hook<void()> ShowMouse = NoOp;
-constinit platform::Hook<void()> HideMouse = NoOp;
-constinit platform::Hook<void(int, const PolyPoint*)> FillPolygon = NoOpPoly;
-constinit platform::Hook<bool(int, const std::string&, platform::DirEntry&)> FindFirstEntry = UnsetFindFirst;
-constinit platform::Hook<bool(platform::DirEntry&)> FindNextEntry = UnsetFindNext;
-
-constinit platform::Hook<void()> ViewStartProc = DefaultViewStart;
-constinit platform::Hook<void()> RedrawProc = DefaultRedraw;
+}  // namespace defaults
 
 // ---------------------------------------------------------------------------------------
 // The software rasteriser.
@@ -182,12 +134,16 @@ namespace {
 struct ClipBox {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
-ClipBox g_clip;
-
-// Colour of the window's selected pen, which outlines cleared areas and blanking polygons.
-// A viewport change takes a fresh context whose pen is the default black one; the next
-// SetDrawColor selects the drawing colour's pen again.
-std::uint32_t g_pen_rgb = 0;
+struct DriverLocal {
+  ClipBox clip;
+  // Colour of the window's selected pen, which outlines cleared areas and blanking polygons.
+  // A viewport change takes a fresh context whose pen is the default black one; the next
+  // SetDrawColor selects the drawing colour's pen again.
+  std::uint32_t pen_rgb = 0;
+};
+constinit DriverLocal g;
+constexpr ClipBox& g_clip = g.clip;
+constexpr std::uint32_t& g_pen_rgb = g.pen_rgb;
 
 void UpdateClip() {
   g_clip.x0 = std::max(Viewport.left, 0);
@@ -729,71 +685,11 @@ bool WinFindFirstEntry(int kind, const std::string& pattern, platform::DirEntry&
 }
 bool WinFindNextEntry(platform::DirEntry& entry) { return platform::FindNext(entry); }
 
-void DefaultViewStart() {
-  OpenGraphics();
-  GetMaxX();
-  GetMaxY();
-  ClearViewport();
-}
-
 }  // namespace
 
 void DriverStartUp() {
-  WaitMilliseconds = NoOpInt;
-  ReadCommandKey = ReturnBlank;
-  ReadRawKey = UnsetReadRawKey;
-  KeyAvailable = ReturnFalse;
-  EnablePixelOutput = NoOp;
-  DisablePixelOutput = NoOp;
-  GetDrawColor = ReturnZero16;
-  GetMaxX = ReturnZero;
-  GetMaxY = ReturnZero;
-  ClearViewport = NoOp;
-  SetViewport = NoOp4;
-  SetDrawOrigin = NoOp2;
-  OpenGraphics = NoOp;
-  CloseGraphics = UnsetCloseGraphics;
-  SetDrawColor = NoOpInt;
-  SetBackgroundScheme = NoOpInt;
-  SetXorMode = NoOpXor;
-  SetLineStyle = NoOp3;
-  DrawLine = NoOp4;
-  MoveToPoint = NoOp2;
-  LineToPoint = NoOp2;
-  PutPixel = UnsetPutPixel;
-  SetPaletteEntry = NoOp5;
-  ClearDepth = UnsetClearDepth;
-  DrawLineDepth = UnsetDrawLineDepth;
-  MoveToPointDepth = UnsetPointDepth;
-  LineToPointDepth = UnsetPointDepth;
-  PutPixelDepth = UnsetPutPixelDepth;
-  GetClientOrigin = NoOpOrigin;
-  MouseReset = NoOp;
-  MouseIdle = ReturnFalse;
-  SetMousePos = NoOp2;
-  GetMouseScreen = NoOpMouse;
-  GetMouseClient = NoOpMouse;
-  ShowMouse = NoOp;
-  HideMouse = NoOp;
-  FillPolygon = NoOpPoly;
-  FindFirstEntry = UnsetFindFirst;
-  FindNextEntry = UnsetFindNext;
-  ViewStartProc = DefaultViewStart;
-  RedrawProc = DefaultRedraw;
-
-  Screen = Framebuffer{};
-  Viewport = ViewportRec{};
-  g_clip = ClipBox{};
-  g_pen_rgb = 0;
-  CurrentPoint = {0, 0};
-  DrawColorIndex = 15;
-  DrawColorRGB = Palette[15];
-  BackgroundScheme = 0;
-  XorMode = 0;
-  LineStyle = 0;
-  PixelOutputEnabled = false;
-  ClientRight = 639;
-  ClientBottom = 479;
+  DriverVars = {};
+  g = {};
 }
 
 void InstallDriver() {
