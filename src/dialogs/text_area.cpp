@@ -11,18 +11,10 @@
 
 namespace dialogs {
 
-int ScreenScheme = 0;
-int MarkColour = 15;
-int MarkNumber = 0;
-int FrameColour = 9;
-MessageRows ShownMessages;
+constinit TextAreaState TextAreaVars;
 
 void TextAreaStartUp() {
-  ScreenScheme = 0;
-  MarkColour = 15;
-  MarkNumber = 0;
-  FrameColour = 9;
-  ShownMessages = {};
+  TextAreaVars = {};
 }
 
 int RowBaseline(int row) { return (RowPitch + 1) * row + RowPitch; }

@@ -6,15 +6,25 @@
 
 namespace dialogs {
 
-extern int ScreenScheme;  // background scheme chosen by the user, 0..4
-extern int MarkColour;
-extern int MarkNumber;
-// Colour of the drawing area's frame; 9 at start.
-extern int FrameColour;
-
-// The texts ShowMessage has put in rows 0..3 since the text area was last cleared.
 using MessageRows = std::array<std::string, 4>;
-extern MessageRows ShownMessages;
+
+struct TextAreaState {
+  int ScreenScheme = 0;  // background scheme chosen by the user, 0..4
+  int MarkColour = 15;
+  int MarkNumber = 0;
+  // Colour of the drawing area's frame.
+  int FrameColour = 9;
+  // The texts ShowMessage has put in rows 0..3 since the text area was last cleared.
+  MessageRows ShownMessages;
+};
+extern TextAreaState TextAreaVars;
+
+inline constexpr auto& ScreenScheme = TextAreaVars.ScreenScheme;
+inline constexpr auto& MarkColour = TextAreaVars.MarkColour;
+inline constexpr auto& MarkNumber = TextAreaVars.MarkNumber;
+inline constexpr auto& FrameColour = TextAreaVars.FrameColour;
+
+inline constexpr auto& ShownMessages = TextAreaVars.ShownMessages;
 
 void TextAreaStartUp();
 void ShowMessage(int row, std::string_view text);
