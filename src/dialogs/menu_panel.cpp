@@ -78,22 +78,10 @@ class RepaintHookSaved {
 
 }  // namespace
 
-std::array<MenuItem, 10> MenuItems;
-int MenuItemCount = 0;
-std::array<PanelZone, 33> PanelZones;
-int ZoneCount = -1;
-int PanelTopLeftColour = 9;
-int PanelBottomRightColour = 9;
-std::string MenuNote;
+constinit MenuPanelState MenuPanelVars;
 
 void MenuPanelStartUp() {
-  MenuNote.clear();
-  MenuItems.fill(MenuItem{});
-  MenuItemCount = 0;
-  PanelZones.fill(PanelZone{});
-  ZoneCount = -1;
-  PanelTopLeftColour = 9;
-  PanelBottomRightColour = 9;
+  MenuPanelVars = {};
 }
 
 void SetMenuNote(std::string_view text) {

@@ -21,15 +21,26 @@ struct PanelZone {
   std::string label;  // at most 2 characters
 };
 
-extern std::array<MenuItem, 10> MenuItems;  // 0 is the title
-extern int MenuItemCount;
-extern std::array<PanelZone, 33> PanelZones;
-extern int ZoneCount;  // index of the last zone, -1 when empty
-// Said after an output (the file written, the sheets sent): shown in the title row in place
-// of the title until the next key; CP866, bilingual with ';'. It waits for no key.
-extern std::string MenuNote;
-extern int PanelTopLeftColour;
-extern int PanelBottomRightColour;
+struct MenuPanelState {
+  std::array<MenuItem, 10> MenuItems;  // 0 is the title
+  int MenuItemCount = 0;
+  std::array<PanelZone, 33> PanelZones;
+  int ZoneCount = -1;  // index of the last zone, -1 when empty
+  // Said after an output (the file written, the sheets sent): shown in the title row in place
+  // of the title until the next key; CP866, bilingual with ';'. It waits for no key.
+  std::string MenuNote;
+  int PanelTopLeftColour = 9;
+  int PanelBottomRightColour = 9;
+};
+extern MenuPanelState MenuPanelVars;
+
+inline constexpr auto& MenuItems = MenuPanelVars.MenuItems;
+inline constexpr auto& MenuItemCount = MenuPanelVars.MenuItemCount;
+inline constexpr auto& PanelZones = MenuPanelVars.PanelZones;
+inline constexpr auto& ZoneCount = MenuPanelVars.ZoneCount;
+inline constexpr auto& MenuNote = MenuPanelVars.MenuNote;
+inline constexpr auto& PanelTopLeftColour = MenuPanelVars.PanelTopLeftColour;
+inline constexpr auto& PanelBottomRightColour = MenuPanelVars.PanelBottomRightColour;
 
 void MenuPanelStartUp();
 void SetMenuNote(std::string_view text);

@@ -12,7 +12,7 @@
 
 namespace dialogs {
 
-std::array<float, 26> LetterVariables{};
+constinit NumberFieldState NumberFieldVars;
 
 namespace {
 
@@ -50,7 +50,7 @@ void DrawField() {
 
 }  // namespace
 
-void NumberFieldStartUp() { LetterVariables.fill(0.0f); }
+void NumberFieldStartUp() { NumberFieldVars = {}; }
 
 std::string FormatNumber(float x, int width, int decimals) {
   // Fixed limits keep a caller's odd width from asking for a huge buffer.
