@@ -24,7 +24,6 @@ constexpr double kSin15 = 0.25881904736704425, kCos15 = 0.965925825682291;
 
 void PlaceholderDraw() { ReportUndefinedProcedure("WID_RIS"); }
 void PlaceholderExtents(float&, float&, float&, float&) { ReportUndefinedProcedure("WID_GRAN"); }
-void PlaceholderDeleteLast() { ReportUndefinedProcedure("WID_DELLAST"); }
 void Nothing() {}
 
 // While a command of the key reader runs its own dialogue, a repaint must not put the menu
@@ -117,9 +116,12 @@ bool IsViewCommandKey(std::uint8_t key) {
 
 }  // namespace
 
-constinit platform::Hook<void()> DeleteLastProc = PlaceholderDeleteLast;
+constinit CommandKeysState CommandKeysVars;
+
+void defaults::PlaceholderDeleteLast() { ReportUndefinedProcedure("WID_DELLAST"); }
 
 void CommandKeysStartUp() {
+  CommandKeysVars = {};
   view::TurnSin = kSin15;
   view::TurnCos = kCos15;
   view::ActiveViewport = 1;
@@ -130,14 +132,8 @@ void CommandKeysStartUp() {
   view::OverlayProc = view::DrawOverlays;
   drawing::DrawProc = PlaceholderDraw;
   drawing::ExtentsProc = PlaceholderExtents;
-  DeleteLastProc = PlaceholderDeleteLast;
   view::CtrlZProc = Nothing;
-}
-
-void ReportUndefinedProcedure(std::string_view name) {
-  dialogs::ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
-  // An extended key is taken whole, so its second byte cannot reach the next reader as a letter.
-  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+  dialogs::MenuKeyProc = ReadMenuKey;
 }
 
 void ReadMenuKey(std::uint8_t& key) {

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <utility>
 
-#include "commands/command_keys.h"
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -79,6 +78,8 @@ class RepaintHookSaved {
 }  // namespace
 
 constinit MenuPanelState MenuPanelVars;
+
+void defaults::ReadPlainMenuKey(std::uint8_t& key) { key = graphics::ReadCommandKey(); }
 
 void MenuPanelStartUp() {
   MenuPanelVars = {};
@@ -217,7 +218,7 @@ void RunMenu(int count, std::uint8_t& key) {
     BuildPanelZones();
     DrawMenuPanel();
     do {
-      commands::ReadMenuKey(key);
+      MenuKeyProc(key);
       // A note lasts until the next key; after a view key the panel is drawn again anyway.
       if (!MenuNote.empty()) {
         MenuNote.clear();

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/hook.h"
+
 namespace dialogs {
 
 struct MenuItem {
@@ -21,6 +23,10 @@ struct PanelZone {
   std::string label;  // at most 2 characters
 };
 
+namespace defaults {
+void ReadPlainMenuKey(std::uint8_t& key);
+}  // namespace defaults
+
 struct MenuPanelState {
   std::array<MenuItem, 10> MenuItems;  // 0 is the title
   int MenuItemCount = 0;
@@ -31,6 +37,9 @@ struct MenuPanelState {
   std::string MenuNote;
   int PanelTopLeftColour = 9;
   int PanelBottomRightColour = 9;
+  // The menu's key reader; the command-key unit binds its reader, which keeps the drawing
+  // live under the menu.
+  platform::Hook<void(std::uint8_t& key)> MenuKeyProc = defaults::ReadPlainMenuKey;
 };
 extern MenuPanelState MenuPanelVars;
 
@@ -41,6 +50,7 @@ inline constexpr auto& ZoneCount = MenuPanelVars.ZoneCount;
 inline constexpr auto& MenuNote = MenuPanelVars.MenuNote;
 inline constexpr auto& PanelTopLeftColour = MenuPanelVars.PanelTopLeftColour;
 inline constexpr auto& PanelBottomRightColour = MenuPanelVars.PanelBottomRightColour;
+inline constexpr auto& MenuKeyProc = MenuPanelVars.MenuKeyProc;
 
 void MenuPanelStartUp();
 void SetMenuNote(std::string_view text);

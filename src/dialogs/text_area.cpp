@@ -49,6 +49,12 @@ void ShowMessage(int row, std::string_view text) {
   if (row >= 0 && row < 4) ShownMessages[static_cast<std::size_t>(row)] = text;
 }
 
+void ReportUndefinedProcedure(std::string_view name) {
+  ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
+  // An extended key is taken whole, so its second byte cannot reach the next reader as a letter.
+  if (graphics::ReadCommandKey() == 0) graphics::ReadRawKey();
+}
+
 void ShowMessages(const MessageRows& rows) {
   const MessageRows copy = rows;  // ClearTextArea empties ShownMessages
   ClearTextArea();

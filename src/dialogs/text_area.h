@@ -28,6 +28,8 @@ inline constexpr auto& ShownMessages = TextAreaVars.ShownMessages;
 
 void TextAreaStartUp();
 void ShowMessage(int row, std::string_view text);
+// "Не определена процедура NAME" on row 0, then one key.
+void ReportUndefinedProcedure(std::string_view name);
 // The key log's line "text ROW TEXT" (UTF-8, the current language's part) for a text shown in
 // a row, so that tests and real-window runs can read the rows back.
 void LogText(int row, std::string_view text);

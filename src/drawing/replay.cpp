@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "commands/command_keys.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/element_store.h"
@@ -22,9 +21,9 @@ namespace drawing {
 constinit ReplayState ReplayVars;
 
 namespace defaults {
-void PlaceholderDraw() { commands::ReportUndefinedProcedure("WID_RIS"); }
+void PlaceholderDraw() { dialogs::ReportUndefinedProcedure("WID_RIS"); }
 void PlaceholderExtents(float&, float&, float&, float&) {
-  commands::ReportUndefinedProcedure("WID_GRAN");
+  dialogs::ReportUndefinedProcedure("WID_GRAN");
 }
 void NoElementOutput() {}
 }  // namespace defaults
