@@ -32,16 +32,10 @@ namespace app {
 
 namespace keys = graphics::keys;
 
-std::int32_t ArgCount = 0;
-std::int32_t HeaderPen = 0;
-std::uint8_t MenuKey = 0;
-std::string TargetName;
+constinit MainMenuState MainMenuVars;
 
 void MainMenuStartUp() {
-  ArgCount = 0;
-  HeaderPen = 0;
-  MenuKey = 0;
-  TargetName.clear();
+  MainMenuVars = {};
 }
 
 std::string NameToPath(const std::string& cp866) { return platform::Cp866ToUtf8(cp866); }
@@ -126,7 +120,6 @@ bool Cancelled(const std::string& name) {
   ShowCancelled();
   return true;
 }
-
 
 // A drawing opened under another extension (X.PLT) must not be replaced by its own export.
 bool RefuseDrawingItself(const std::string& path) {

@@ -6,10 +6,18 @@
 
 namespace app {
 
-extern std::int32_t ArgCount;
-extern std::int32_t HeaderPen;
-extern std::uint8_t MenuKey;
-extern std::string TargetName;  // CP866
+struct MainMenuState {
+  std::int32_t ArgCount = 0;
+  std::int32_t HeaderPen = 0;
+  std::uint8_t MenuKey = 0;
+  std::string TargetName;  // CP866
+};
+extern MainMenuState MainMenuVars;
+
+inline constexpr auto& ArgCount = MainMenuVars.ArgCount;
+inline constexpr auto& HeaderPen = MainMenuVars.HeaderPen;
+inline constexpr auto& MenuKey = MainMenuVars.MenuKey;
+inline constexpr auto& TargetName = MainMenuVars.TargetName;
 
 void MainMenuStartUp();
 // TEK.DAT line 2 names the working directory; errors are ignored.

@@ -25,7 +25,6 @@ namespace {
 
 void PlaceholderDraw() { ReportUndefinedProcedure("WID_RIS"); }
 void PlaceholderExtents(float&, float&, float&, float&) { ReportUndefinedProcedure("WID_GRAN"); }
-void PlaceholderDeleteLast() { ReportUndefinedProcedure("WID_DELLAST"); }
 void Nothing() {}
 
 // While a command of the key reader runs its own dialogue, a repaint must not put the menu
@@ -105,9 +104,12 @@ void ExtendedKey(int code) {
 
 }  // namespace
 
-constinit platform::Hook<void()> DeleteLastProc = PlaceholderDeleteLast;
+constinit CommandKeysState CommandKeysVars;
+
+void defaults::PlaceholderDeleteLast() { ReportUndefinedProcedure("WID_DELLAST"); }
 
 void CommandKeysStartUp() {
+  CommandKeysVars = {};
   view::TurnSin = view::kSin15;
   view::TurnCos = view::kCos15;
   view::ActiveViewport = 1;
@@ -118,13 +120,8 @@ void CommandKeysStartUp() {
   view::OverlayProc = view::DrawOverlays;
   drawing::DrawProc = PlaceholderDraw;
   drawing::ExtentsProc = PlaceholderExtents;
-  DeleteLastProc = PlaceholderDeleteLast;
   view::CtrlZProc = Nothing;
-}
-
-void ReportUndefinedProcedure(std::string_view name) {
-  dialogs::ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
-  graphics::ReadWholeKey();
+  dialogs::MenuKeyProc = ReadMenuKey;
 }
 
 void ReadMenuKey(std::uint8_t& key) {

@@ -5,18 +5,27 @@
 #include <cstdint>
 #include <string_view>
 
+#include "dialogs/text_area.h"
 #include "platform/hook.h"
 
 namespace commands {
 
-// The delete-last hook of Ctrl+D: a placeholder here.
-extern platform::Hook<void()> DeleteLastProc;
+namespace defaults {
+void PlaceholderDeleteLast();
+}  // namespace defaults
 
-// Binds the hooks and sets the turn step; run once at program start.
+struct CommandKeysState {
+  // The delete-last hook of Ctrl+D: a placeholder here.
+  platform::Hook<void()> DeleteLastProc = defaults::PlaceholderDeleteLast;
+};
+extern CommandKeysState CommandKeysVars;
+
+inline constexpr auto& DeleteLastProc = CommandKeysVars.DeleteLastProc;
+
+// Its own start values, and binds the hooks and sets the turn step; run at program start.
 void CommandKeysStartUp();
 // One key for a menu: 0 after an extended key it handled itself, '0' after a view key.
 void ReadMenuKey(std::uint8_t& key);
-// "Не определена процедура NAME" on row 0, then one key.
-void ReportUndefinedProcedure(std::string_view name);
+using dialogs::ReportUndefinedProcedure;
 
 }  // namespace commands

@@ -17,13 +17,17 @@ namespace keys = graphics::keys;
 
 namespace {
 
-// The first corner as CrossFeedback last drew it. The rectangle is anchored at its world
-// point, so a zoom or pan while the second corner is sought keeps the box on that point.
-std::array<float, 3> g_corner_world{0, 0, 0};
-
-// Zoom windows started from the cursor of another zoom window. The key script or a held key
-// could nest them without end; past this depth a new one is cancelled at once.
-int g_depth = 0;
+struct ZoomWindowLocal {
+  // The first corner as CrossFeedback last drew it. The rectangle is anchored at its world
+  // point, so a zoom or pan while the second corner is sought keeps the box on that point.
+  std::array<float, 3> corner_world{0, 0, 0};
+  // Zoom windows started from the cursor of another zoom window. The key script or a held key
+  // could nest them without end; past this depth a new one is cancelled at once.
+  int depth = 0;
+};
+constinit ZoomWindowLocal g;
+constexpr std::array<float, 3>& g_corner_world = g.corner_world;
+constexpr int& g_depth = g.depth;
 constexpr int kMaxDepth = 16;
 
 void BeginFeedback() {
@@ -58,8 +62,7 @@ bool EndsWithoutZoom(std::uint8_t key) {
 }
 
 void ZoomWindowStartUp() {
-  g_corner_world = {0, 0, 0};
-  g_depth = 0;
+  g = {};
 }
 
 void ZoomWindow(float& u1, float& v1, float& u2, float& v2, std::uint8_t& key) {

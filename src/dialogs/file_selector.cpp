@@ -20,20 +20,19 @@ namespace dialogs {
 
 namespace keys = graphics::keys;
 
-std::array<std::string, kMaxFiles> FileList;
-std::array<std::string, kMaxFiles> FileRealNames;
-int FileCount = 0;
-bool ListDirectories = false;
-std::string SelectorExtension;
-std::string SelectedPath;
+constinit FileSelectorState FileSelectorVars;
 
 namespace {
 
 constexpr std::size_t kShownName = 16;
 constexpr std::size_t kFirstLineLength = 34;
 
-// The header as last drawn, so that a message can erase it.
-std::string g_header;
+struct FileSelectorLocal {
+  // The header as last drawn, so that a message can erase it.
+  std::string header;
+};
+constinit FileSelectorLocal g;
+constexpr std::string& g_header = g.header;
 
 int Columns(int mode) { return mode <= 0 ? 8 : 2; }
 int ColumnWidth(int mode) { return mode <= 0 ? 80 : graphics::GetMaxX() / 2; }
@@ -109,13 +108,8 @@ void ShowHeaderMessage(const std::string& text) {
 }  // namespace
 
 void FileSelectorStartUp() {
-  for (auto& s : FileList) s.clear();
-  for (auto& s : FileRealNames) s.clear();
-  FileCount = 0;
-  ListDirectories = false;
-  SelectorExtension.clear();
-  SelectedPath.clear();
-  g_header.clear();
+  FileSelectorVars = {};
+  g = {};
 }
 
 std::string AnsiToDos(std::string_view text) {

@@ -10,16 +10,26 @@ namespace dialogs {
 inline constexpr int kMaxFiles = 200;
 inline constexpr std::size_t kFileNameLength = 32;
 
-// Entry i (1..FileCount) is FileList[i - 1]: the display name (base name in CP866, Latin
-// letters upper-cased, at most 32 characters) and the real name in the folder, for opening.
-extern std::array<std::string, kMaxFiles> FileList;
-extern std::array<std::string, kMaxFiles> FileRealNames;
-extern int FileCount;
-extern bool ListDirectories;
-// Extension of the first entry of the last listing (at most 4 characters, dot included).
-extern std::string SelectorExtension;
-// The real name of the file last chosen, relative to the current folder; empty when cancelled.
-extern std::string SelectedPath;
+struct FileSelectorState {
+  // Entry i (1..FileCount) is FileList[i - 1]: the display name (base name in CP866, Latin
+  // letters upper-cased, at most 32 characters) and the real name in the folder, for opening.
+  std::array<std::string, kMaxFiles> FileList;
+  std::array<std::string, kMaxFiles> FileRealNames;
+  int FileCount = 0;
+  bool ListDirectories = false;
+  // Extension of the first entry of the last listing (at most 4 characters, dot included).
+  std::string SelectorExtension;
+  // The real name of the file last chosen, relative to the current folder; empty when cancelled.
+  std::string SelectedPath;
+};
+extern FileSelectorState FileSelectorVars;
+
+inline constexpr auto& FileList = FileSelectorVars.FileList;
+inline constexpr auto& FileRealNames = FileSelectorVars.FileRealNames;
+inline constexpr auto& FileCount = FileSelectorVars.FileCount;
+inline constexpr auto& ListDirectories = FileSelectorVars.ListDirectories;
+inline constexpr auto& SelectorExtension = FileSelectorVars.SelectorExtension;
+inline constexpr auto& SelectedPath = FileSelectorVars.SelectedPath;
 
 void FileSelectorStartUp();
 

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <utility>
 
-#include "commands/command_keys.h"
 #include "dialogs/number_field.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -84,22 +83,12 @@ class RepaintHookSaved {
 
 }  // namespace
 
-std::array<MenuItem, 10> MenuItems;
-int MenuItemCount = 0;
-std::array<PanelZone, 33> PanelZones;
-int ZoneCount = -1;
-int PanelTopLeftColour = colours::kBlue;
-int PanelBottomRightColour = colours::kBlue;
-std::string MenuNote;
+constinit MenuPanelState MenuPanelVars;
+
+void defaults::ReadPlainMenuKey(std::uint8_t& key) { key = graphics::ReadCommandKey(); }
 
 void MenuPanelStartUp() {
-  MenuNote.clear();
-  MenuItems.fill(MenuItem{});
-  MenuItemCount = 0;
-  PanelZones.fill(PanelZone{});
-  ZoneCount = -1;
-  PanelTopLeftColour = colours::kBlue;
-  PanelBottomRightColour = colours::kBlue;
+  MenuPanelVars = {};
 }
 
 void SetMenuNote(std::string_view text) {
@@ -235,7 +224,7 @@ void RunMenu(int count, std::uint8_t& key) {
     BuildPanelZones();
     DrawMenuPanel();
     do {
-      commands::ReadMenuKey(key);
+      MenuKeyProc(key);
       // A note lasts until the next key; after a view key the panel is drawn again anyway.
       if (!MenuNote.empty()) {
         MenuNote.clear();

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/colours.h"
+#include "platform/hook.h"
+
 namespace dialogs {
 
 struct MenuItem {
@@ -21,15 +24,34 @@ struct PanelZone {
   std::string label;  // at most 2 characters
 };
 
-extern std::array<MenuItem, 10> MenuItems;  // 0 is the title
-extern int MenuItemCount;
-extern std::array<PanelZone, 33> PanelZones;
-extern int ZoneCount;  // index of the last zone, -1 when empty
-// Said after an output (the file written, the sheets sent): shown in the title row in place
-// of the title until the next key; CP866, bilingual with ';'. It waits for no key.
-extern std::string MenuNote;
-extern int PanelTopLeftColour;
-extern int PanelBottomRightColour;
+namespace defaults {
+void ReadPlainMenuKey(std::uint8_t& key);
+}  // namespace defaults
+
+struct MenuPanelState {
+  std::array<MenuItem, 10> MenuItems;  // 0 is the title
+  int MenuItemCount = 0;
+  std::array<PanelZone, 33> PanelZones;
+  int ZoneCount = -1;  // index of the last zone, -1 when empty
+  // Said after an output (the file written, the sheets sent): shown in the title row in place
+  // of the title until the next key; CP866, bilingual with ';'. It waits for no key.
+  std::string MenuNote;
+  int PanelTopLeftColour = graphics::colours::kBlue;
+  int PanelBottomRightColour = graphics::colours::kBlue;
+  // The menu's key reader; the command-key unit binds its reader, which keeps the drawing
+  // live under the menu.
+  platform::Hook<void(std::uint8_t& key)> MenuKeyProc = defaults::ReadPlainMenuKey;
+};
+extern MenuPanelState MenuPanelVars;
+
+inline constexpr auto& MenuItems = MenuPanelVars.MenuItems;
+inline constexpr auto& MenuItemCount = MenuPanelVars.MenuItemCount;
+inline constexpr auto& PanelZones = MenuPanelVars.PanelZones;
+inline constexpr auto& ZoneCount = MenuPanelVars.ZoneCount;
+inline constexpr auto& MenuNote = MenuPanelVars.MenuNote;
+inline constexpr auto& PanelTopLeftColour = MenuPanelVars.PanelTopLeftColour;
+inline constexpr auto& PanelBottomRightColour = MenuPanelVars.PanelBottomRightColour;
+inline constexpr auto& MenuKeyProc = MenuPanelVars.MenuKeyProc;
 
 void MenuPanelStartUp();
 void SetMenuNote(std::string_view text);

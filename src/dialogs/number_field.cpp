@@ -15,7 +15,7 @@ namespace dialogs {
 
 namespace keys = graphics::keys;
 
-std::array<float, 26> LetterVariables{};
+constinit NumberFieldState NumberFieldVars;
 
 namespace {
 
@@ -53,7 +53,7 @@ void DrawField() {
 
 }  // namespace
 
-void NumberFieldStartUp() { LetterVariables.fill(0.0f); }
+void NumberFieldStartUp() { NumberFieldVars = {}; }
 
 std::string FormatNumber(float x, int width, int decimals) {
   // Fixed limits keep a caller's odd width from asking for a huge buffer.

@@ -6,8 +6,13 @@
 
 namespace dialogs {
 
-// The letter variables A..Z a number entry may name; nothing assigns them.
-extern std::array<float, 26> LetterVariables;
+struct NumberFieldState {
+  // The letter variables A..Z a number entry may name; nothing assigns them.
+  std::array<float, 26> LetterVariables{};
+};
+extern NumberFieldState NumberFieldVars;
+
+inline constexpr auto& LetterVariables = NumberFieldVars.LetterVariables;
 
 // result: 1 a number was stored, 0 empty entry (value kept), -1 cancelled (value kept).
 void EditReal(std::string_view prompt, float& value, int& result);

@@ -11,47 +11,12 @@ namespace dialogs {
 
 namespace colours = graphics::colours;
 
-std::array<std::int8_t, kStrokeCapacity> StrokeX{};
-std::array<std::int8_t, kStrokeCapacity> StrokeY{};
-std::array<std::uint8_t, kStrokeCapacity> StrokePenUp{};
-std::array<std::int32_t, kGlyphSlots> GlyphFirstStroke{};
-std::array<std::uint8_t, kGlyphSlots> GlyphStrokeCount{};
-std::array<std::uint8_t, kGlyphSlots> GlyphAdvance{};
-int StrokeCount = 0;
+constinit StrokeFontState StrokeFontVars;
 
-namespace {
-void NoSink(float, float, float, int) {}
-}  // namespace
-
-constinit platform::Hook<void(float, float, float, int)> StrokeSink = NoSink;
-int TextEscapeMode = 0;
-int LanguageIndex = 0;
-std::int16_t TextColour = colours::kWhite;
-std::int16_t TextBackColour = colours::kBlack;
-int CharHeight = 7;
-int RowPitch = 13;
-int TextAreaHeight = 56;
-int PanelColumnWidth = 0;
-int CharWidth = 7;
+void defaults::NoSink(float, float, float, int) {}
 
 void StrokeFontStartUp() {
-  StrokeX.fill(0);
-  StrokeY.fill(0);
-  StrokePenUp.fill(0);
-  GlyphFirstStroke.fill(0);
-  GlyphStrokeCount.fill(0);
-  GlyphAdvance.fill(0);
-  StrokeCount = 0;
-  StrokeSink = NoSink;
-  TextEscapeMode = 0;
-  LanguageIndex = 0;
-  TextColour = colours::kWhite;
-  TextBackColour = colours::kBlack;
-  CharHeight = 7;
-  RowPitch = 13;
-  TextAreaHeight = 56;
-  PanelColumnWidth = 0;
-  CharWidth = 7;
+  StrokeFontVars = {};
   LoadStrokeFont(0, StrokeCount);
   // Set 1 starts as a copy of set 0.
   for (int i = 0; i < 256; ++i) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/colours.h"
 #include "platform/hook.h"
 
 namespace dialogs {
@@ -13,27 +14,52 @@ namespace dialogs {
 inline constexpr int kStrokeCapacity = 7001;
 inline constexpr int kGlyphSlots = 512;
 
-extern std::array<std::int8_t, kStrokeCapacity> StrokeX;
-extern std::array<std::int8_t, kStrokeCapacity> StrokeY;
-extern std::array<std::uint8_t, kStrokeCapacity> StrokePenUp;
-extern std::array<std::int32_t, kGlyphSlots> GlyphFirstStroke;
-extern std::array<std::uint8_t, kGlyphSlots> GlyphStrokeCount;
-extern std::array<std::uint8_t, kGlyphSlots> GlyphAdvance;
-extern int StrokeCount;  // strokes loaded
+namespace defaults {
+void NoSink(float, float, float, int);
+}  // namespace defaults
+
+struct StrokeFontState {
+  std::array<std::int8_t, kStrokeCapacity> StrokeX{};
+  std::array<std::int8_t, kStrokeCapacity> StrokeY{};
+  std::array<std::uint8_t, kStrokeCapacity> StrokePenUp{};
+  std::array<std::int32_t, kGlyphSlots> GlyphFirstStroke{};
+  std::array<std::uint8_t, kGlyphSlots> GlyphStrokeCount{};
+  std::array<std::uint8_t, kGlyphSlots> GlyphAdvance{};
+  int StrokeCount = 0;  // strokes loaded
+  platform::Hook<void(float x, float y, float z, int pen_up)> StrokeSink = defaults::NoSink;
+  int TextEscapeMode = 0;
+  int LanguageIndex = 0;
+  std::int16_t TextColour = graphics::colours::kWhite;
+  std::int16_t TextBackColour = graphics::colours::kBlack;
+  int CharHeight = 7;
+  int RowPitch = 13;
+  int TextAreaHeight = 56;
+  int PanelColumnWidth = 0;
+  int CharWidth = 7;
+};
+extern StrokeFontState StrokeFontVars;
+
+inline constexpr auto& StrokeX = StrokeFontVars.StrokeX;
+inline constexpr auto& StrokeY = StrokeFontVars.StrokeY;
+inline constexpr auto& StrokePenUp = StrokeFontVars.StrokePenUp;
+inline constexpr auto& GlyphFirstStroke = StrokeFontVars.GlyphFirstStroke;
+inline constexpr auto& GlyphStrokeCount = StrokeFontVars.GlyphStrokeCount;
+inline constexpr auto& GlyphAdvance = StrokeFontVars.GlyphAdvance;
+inline constexpr auto& StrokeCount = StrokeFontVars.StrokeCount;
 
 // Receives every transformed stroke point.
-extern platform::Hook<void(float x, float y, float z, int pen_up)> StrokeSink;
-extern int TextEscapeMode;
-extern int LanguageIndex;
-extern std::int16_t TextColour;
-extern std::int16_t TextBackColour;
+inline constexpr auto& StrokeSink = StrokeFontVars.StrokeSink;
+inline constexpr auto& TextEscapeMode = StrokeFontVars.TextEscapeMode;
+inline constexpr auto& LanguageIndex = StrokeFontVars.LanguageIndex;
+inline constexpr auto& TextColour = StrokeFontVars.TextColour;
+inline constexpr auto& TextBackColour = StrokeFontVars.TextBackColour;
 
 // Text-row metrics (ComputeTextMetrics).
-extern int CharHeight;
-extern int RowPitch;
-extern int TextAreaHeight;
-extern int PanelColumnWidth;
-extern int CharWidth;
+inline constexpr auto& CharHeight = StrokeFontVars.CharHeight;
+inline constexpr auto& RowPitch = StrokeFontVars.RowPitch;
+inline constexpr auto& TextAreaHeight = StrokeFontVars.TextAreaHeight;
+inline constexpr auto& PanelColumnWidth = StrokeFontVars.PanelColumnWidth;
+inline constexpr auto& CharWidth = StrokeFontVars.CharWidth;
 
 struct Vec3 {
   float x, y, z;

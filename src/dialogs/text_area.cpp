@@ -14,18 +14,10 @@ namespace dialogs {
 
 namespace colours = graphics::colours;
 
-int ScreenScheme = 0;
-int MarkColour = colours::kWhite;
-int MarkNumber = 0;
-int FrameColour = colours::kBlue;
-MessageRows ShownMessages;
+constinit TextAreaState TextAreaVars;
 
 void TextAreaStartUp() {
-  ScreenScheme = 0;
-  MarkColour = colours::kWhite;
-  MarkNumber = 0;
-  FrameColour = colours::kBlue;
-  ShownMessages = {};
+  TextAreaVars = {};
 }
 
 int RowBaseline(int row) { return (RowPitch + 1) * row + RowPitch; }
@@ -62,6 +54,11 @@ void ShowMessage(int row, std::string_view text) {
   DrawTextRun(t, 1, RowBaseline(row), CharHeight, CharWidth);
   SetInnerDrawViewport();
   if (row >= 0 && row < 4) ShownMessages[static_cast<std::size_t>(row)] = text;
+}
+
+void ReportUndefinedProcedure(std::string_view name) {
+  ShowMessage(0, platform::Cp866("Не определена процедура ") + std::string(name));
+  graphics::ReadWholeKey();
 }
 
 void ShowMessages(const MessageRows& rows) {

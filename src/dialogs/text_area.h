@@ -4,20 +4,34 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/colours.h"
+
 namespace dialogs {
 
-extern int ScreenScheme;  // background scheme chosen by the user, 0..4
-extern int MarkColour;
-extern int MarkNumber;
-// Colour of the drawing area's frame; 9 at start.
-extern int FrameColour;
-
-// The texts ShowMessage has put in rows 0..3 since the text area was last cleared.
 using MessageRows = std::array<std::string, 4>;
-extern MessageRows ShownMessages;
+
+struct TextAreaState {
+  int ScreenScheme = 0;  // background scheme chosen by the user, 0..4
+  int MarkColour = graphics::colours::kWhite;
+  int MarkNumber = 0;
+  // Colour of the drawing area's frame.
+  int FrameColour = graphics::colours::kBlue;
+  // The texts ShowMessage has put in rows 0..3 since the text area was last cleared.
+  MessageRows ShownMessages;
+};
+extern TextAreaState TextAreaVars;
+
+inline constexpr auto& ScreenScheme = TextAreaVars.ScreenScheme;
+inline constexpr auto& MarkColour = TextAreaVars.MarkColour;
+inline constexpr auto& MarkNumber = TextAreaVars.MarkNumber;
+inline constexpr auto& FrameColour = TextAreaVars.FrameColour;
+
+inline constexpr auto& ShownMessages = TextAreaVars.ShownMessages;
 
 void TextAreaStartUp();
 void ShowMessage(int row, std::string_view text);
+// "Не определена процедура NAME" on row 0, then one key.
+void ReportUndefinedProcedure(std::string_view name);
 // The key log's line "text ROW TEXT" (UTF-8, the current language's part) for a text shown in
 // a row, so that tests and real-window runs can read the rows back.
 void LogText(int row, std::string_view text);

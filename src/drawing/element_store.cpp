@@ -19,22 +19,22 @@
 
 namespace drawing {
 
-std::int32_t PointCount = 0;
-std::int32_t ContourCount = 0;
-std::int32_t ClosedContourCount = 0;
-std::int32_t ElementColour = 0;
-constinit std::array<float, kMemoryPoints + 1> PointX{};
-constinit std::array<float, kMemoryPoints + 1> PointY{};
-constinit std::array<float, kMemoryPoints + 1> PointZ{};
+constinit ElementStoreState ElementStoreVars;
 
 namespace {
 
 constexpr std::int32_t kMaxIndex = std::numeric_limits<std::int32_t>::max();
 
 // Index 0 is unused: contours are numbered from 1.
-std::array<std::int32_t, kMemoryContours + 1> ContourFirst{};
-std::array<std::uint8_t, kMemoryContours + 1> ContourKind{};
-std::array<std::uint8_t, kMemoryContours + 1> ContourColour{};
+struct ElementStoreLocal {
+  std::array<std::int32_t, kMemoryContours + 1> ContourFirst{};
+  std::array<std::uint8_t, kMemoryContours + 1> ContourKind{};
+  std::array<std::uint8_t, kMemoryContours + 1> ContourColour{};
+};
+constinit ElementStoreLocal g;
+constexpr auto& ContourFirst = g.ContourFirst;
+constexpr auto& ContourKind = g.ContourKind;
+constexpr auto& ContourColour = g.ContourColour;
 
 // One scratch file of 4-byte records, open for the rest of the run once created.
 class ScratchFile {
@@ -235,17 +235,10 @@ void WriteDump() {
 }  // namespace
 
 void ElementStoreStartUp() {
+  // The scratch files and their private folder go with their files.
   RemoveScratchFiles();
-  PointX.fill(0);
-  PointY.fill(0);
-  PointZ.fill(0);
-  ContourFirst.fill(0);
-  ContourKind.fill(0);
-  ContourColour.fill(0);
-  PointCount = 0;
-  ContourCount = 0;
-  ClosedContourCount = 0;
-  ElementColour = 0;
+  ElementStoreVars = {};
+  g = {};
 }
 
 void RemoveScratchFiles() {

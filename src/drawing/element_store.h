@@ -10,16 +10,27 @@ namespace drawing {
 inline constexpr int kMemoryPoints = 2000;
 inline constexpr int kMemoryContours = 500;
 
-extern std::int32_t PointCount;
-extern std::int32_t ContourCount;
-extern std::int32_t ClosedContourCount;
-extern std::int32_t ElementColour;
+struct ElementStoreState {
+  std::int32_t PointCount = 0;
+  std::int32_t ContourCount = 0;
+  std::int32_t ClosedContourCount = 0;
+  std::int32_t ElementColour = 0;
+  // Points 1..kMemoryPoints (index 0 unused). Every replay passes each point through here, so
+  // their access is inline; points beyond them go to the scratch file.
+  std::array<float, kMemoryPoints + 1> PointX{};
+  std::array<float, kMemoryPoints + 1> PointY{};
+  std::array<float, kMemoryPoints + 1> PointZ{};
+};
+extern ElementStoreState ElementStoreVars;
 
-// Points 1..kMemoryPoints (index 0 unused). Every replay passes each point through here, so
-// their access is inline; points beyond them go to the scratch file.
-extern std::array<float, kMemoryPoints + 1> PointX;
-extern std::array<float, kMemoryPoints + 1> PointY;
-extern std::array<float, kMemoryPoints + 1> PointZ;
+inline constexpr auto& PointCount = ElementStoreVars.PointCount;
+inline constexpr auto& ContourCount = ElementStoreVars.ContourCount;
+inline constexpr auto& ClosedContourCount = ElementStoreVars.ClosedContourCount;
+inline constexpr auto& ElementColour = ElementStoreVars.ElementColour;
+
+inline constexpr auto& PointX = ElementStoreVars.PointX;
+inline constexpr auto& PointY = ElementStoreVars.PointY;
+inline constexpr auto& PointZ = ElementStoreVars.PointZ;
 void PutFilePoint(std::int32_t i, float x, float y, float z);
 void GetFilePoint(std::int32_t i, float& x, float& y, float& z);
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "commands/command_keys.h"
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
 #include "drawing/element_store.h"
@@ -21,43 +20,18 @@
 
 namespace drawing {
 
-std::string SourceName;
-std::string SourceFile;
-std::string SourceShown;
-std::int32_t DrawingVariant = 0;
-std::int32_t RotateFlag = 0;
+constinit ReplayState ReplayVars;
 
-namespace {
-void PlaceholderDraw() { commands::ReportUndefinedProcedure("WID_RIS"); }
+namespace defaults {
+void PlaceholderDraw() { dialogs::ReportUndefinedProcedure("WID_RIS"); }
 void PlaceholderExtents(float&, float&, float&, float&) {
-  commands::ReportUndefinedProcedure("WID_GRAN");
+  dialogs::ReportUndefinedProcedure("WID_GRAN");
 }
 void NoElementOutput() {}
-}  // namespace
-
-constinit platform::Hook<void()> DrawProc = PlaceholderDraw;
-constinit platform::Hook<void(float&, float&, float&, float&)> ExtentsProc = PlaceholderExtents;
-std::int32_t OutputMode = 0;
-constinit platform::Hook<void(float, float, std::int32_t)> PointProc = WriteAndDrawPoint;
-std::int32_t CurrentPen = graphics::colours::kWhite;
-std::int32_t FirstExtentsPoint = 0;
-float ExtentsXMin = 0, ExtentsYMin = 0, ExtentsXMax = 0, ExtentsYMax = 0;
-constinit platform::Hook<void()> ElementOutputProc = NoElementOutput;
+}  // namespace defaults
 
 void ReplayStartUp() {
-  SourceName.clear();
-  SourceFile.clear();
-  SourceShown.clear();
-  DrawingVariant = 0;
-  RotateFlag = 0;
-  DrawProc = PlaceholderDraw;
-  ExtentsProc = PlaceholderExtents;
-  OutputMode = 0;
-  PointProc = WriteAndDrawPoint;
-  CurrentPen = graphics::colours::kWhite;
-  FirstExtentsPoint = 0;
-  ExtentsXMin = ExtentsYMin = ExtentsXMax = ExtentsYMax = 0;
-  ElementOutputProc = NoElementOutput;
+  ReplayVars = {};
 }
 
 std::string TargetName(const std::string& path, const std::string& display) {

@@ -18,10 +18,7 @@
 
 namespace drawing {
 
-std::array<std::int32_t, 16> PenPasses{};
-float PassOffset = 0.25f;
-float MarkerSize = 0.0f;
-platform::OutputFile* UgfOutFile = nullptr;
+constinit UgfExportState UgfExportVars;
 
 namespace {
 
@@ -34,9 +31,15 @@ struct Run {
 // ProjectedRun: the contour's points on the view plane (one chunk of a longer contour).
 // OutputRun: the polyline being assembled (a dash, or the whole contour). OffsetRun: a
 // parallel copy of OutputRun.
-constinit Run ProjectedRun;
-constinit Run OutputRun;
-constinit Run OffsetRun;
+struct Runs {
+  Run ProjectedRun;
+  Run OutputRun;
+  Run OffsetRun;
+};
+constinit Runs g_runs;
+constexpr Run& ProjectedRun = g_runs.ProjectedRun;
+constexpr Run& OutputRun = g_runs.OutputRun;
+constexpr Run& OffsetRun = g_runs.OffsetRun;
 
 // Dash pattern: a dash, then a gap, in view-plane units; the count is kept as the single it is.
 constexpr float kPatternCount = 2.0f;
@@ -239,12 +242,10 @@ std::int64_t WriteExport(const std::string& target_path, const std::string& disp
 }  // namespace
 
 void UgfExportStartUp() {
-  PenPasses.fill(0);
-  PassOffset = 0.25f;
-  MarkerSize = 0.0f;
-  UgfOutFile = nullptr;
-  ProjectedRun.count = OutputRun.count = OffsetRun.count = 0;
-  W = Walk{};
+  UgfExportVars = {};
+  g_runs = {};
+  W = {};
+  // Binds the replay's element output.
   ElementOutputProc = ElementToOutput;
 }
 

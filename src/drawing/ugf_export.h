@@ -22,11 +22,19 @@ inline constexpr std::int64_t kMaxDashCuts = 1 << 20;
 // with an end this far out is written solid, not as dashes that all fall on the same points.
 inline constexpr double kDashLimit = 33554432.0;  // 2^25
 
-extern std::array<std::int32_t, 16> PenPasses;  // extra parallel pairs per pen 0..15
-extern float PassOffset;                        // distance between successive copies
-extern float MarkerSize;                        // half-diagonal of a one-point diamond
-// The file WriteAndDrawPoint writes to; set only while an export runs.
-extern platform::OutputFile* UgfOutFile;
+struct UgfExportState {
+  std::array<std::int32_t, 16> PenPasses{};  // extra parallel pairs per pen 0..15
+  float PassOffset = 0.25f;                        // distance between successive copies
+  float MarkerSize = 0.0f;                        // half-diagonal of a one-point diamond
+  // The file WriteAndDrawPoint writes to; set only while an export runs.
+  platform::OutputFile* UgfOutFile = nullptr;
+};
+extern UgfExportState UgfExportVars;
+
+inline constexpr auto& PenPasses = UgfExportVars.PenPasses;
+inline constexpr auto& PassOffset = UgfExportVars.PassOffset;
+inline constexpr auto& MarkerSize = UgfExportVars.MarkerSize;
+inline constexpr auto& UgfOutFile = UgfExportVars.UgfOutFile;
 
 enum class ExportResult { kWritten, kCancelled, kSameFile };
 

@@ -52,17 +52,7 @@ constexpr std::array<std::uint32_t, kPaletteSize> BuildPalette() {
 
 const std::array<std::uint32_t, kPaletteSize> Palette = BuildPalette();
 
-Framebuffer Screen;
-ViewportRec Viewport;
-PolyPoint CurrentPoint{0, 0};
-std::int16_t DrawColorIndex = colours::kWhite;
-std::uint32_t DrawColorRGB = Rgb(255, 255, 255);
-int BackgroundScheme = 0;
-std::int16_t XorMode = 0;
-std::int16_t LineStyle = 0;
-bool PixelOutputEnabled = false;
-std::int16_t ClientRight = 639;
-std::int16_t ClientBottom = 479;
+constinit DriverState DriverVars;
 
 int ValidColourIndex(int index) {
   if (index < 0) return colours::kWhite;
@@ -96,7 +86,7 @@ std::uint32_t SchemeBrushColour(int scheme) {
 
 // ---------------------------------------------------------------------------------------
 // Defaults: harmless values until the graphics are opened.
-namespace {
+namespace defaults {
 
 void NoOp() {}
 void NoOpInt(int) {}
@@ -128,62 +118,15 @@ void UnsetPutPixelDepth(int, int, int, int) { Unset("PutPixelDepth"); }
 bool UnsetFindFirst(int, const std::string&, platform::DirEntry&) { Unset("FindFirstEntry"); }
 bool UnsetFindNext(platform::DirEntry&) { Unset("FindNextEntry"); }
 
-void DefaultViewStart();
+void DefaultViewStart() {
+  OpenGraphics();
+  GetMaxX();
+  GetMaxY();
+  ClearViewport();
+}
 void DefaultRedraw() {}
 
-}  // namespace
-
-// Every hook of the driver: its name, its harmless default, the window implementation
-// InitGraphics installs, and its type. The definitions, DriverStartUp and InstallDriver
-// are made from this one list.
-#define GRAPH_DRIVER_HOOKS(X) \
-  X(WaitMilliseconds, NoOpInt, WinWaitMilliseconds, void(int)) \
-  X(ReadCommandKey, ReturnBlank, WindowReadCommandKey, std::uint8_t()) \
-  X(ReadRawKey, UnsetReadRawKey, WindowReadRawKey, std::uint8_t()) \
-  X(KeyAvailable, ReturnFalse, WindowKeyAvailable, bool()) \
-  X(EnablePixelOutput, NoOp, WinEnablePixelOutput, void()) \
-  X(DisablePixelOutput, NoOp, WinDisablePixelOutput, void()) \
-  X(GetDrawColor, ReturnZero16, WinGetDrawColor, std::int16_t()) \
-  X(GetMaxX, ReturnZero, WinGetMaxX, int()) \
-  X(GetMaxY, ReturnZero, WinGetMaxY, int()) \
-  X(ClearViewport, NoOp, WinClearViewport, void()) \
-  X(SetViewport, NoOp4, WinSetViewport, void(int, int, int, int)) \
-  X(SetDrawOrigin, NoOp2, WinSetDrawOrigin, void(int, int)) \
-  X(OpenGraphics, NoOp, WinOpenGraphics, void()) \
-  X(CloseGraphics, UnsetCloseGraphics, WinCloseGraphics, void()) \
-  X(SetDrawColor, NoOpInt, WinSetDrawColor, void(int)) \
-  X(SetBackgroundScheme, NoOpInt, WinSetBackgroundScheme, void(int)) \
-  X(SetXorMode, NoOpXor, WinSetXorMode, void(std::int16_t)) \
-  X(SetLineStyle, NoOp3, WinSetLineStyle, void(int, int, int)) \
-  X(DrawLine, NoOp4, WinDrawLine, void(int, int, int, int)) \
-  X(MoveToPoint, NoOp2, WinMoveToPoint, void(int, int)) \
-  X(LineToPoint, NoOp2, WinLineToPoint, void(int, int)) \
-  X(PutPixel, UnsetPutPixel, WinPutPixel, void(int, int, int)) \
-  X(SetPaletteEntry, NoOp5, WinSetPaletteEntry, void(int, int, int, int, int)) \
-  X(ClearDepth, UnsetClearDepth, WinClearDepth, void()) \
-  X(DrawLineDepth, UnsetDrawLineDepth, WinDrawLineDepth, void(int, int, int, int, int, int)) \
-  X(MoveToPointDepth, UnsetPointDepth, WinMoveToPointDepth, void(int, int, int)) \
-  X(LineToPointDepth, UnsetPointDepth, WinLineToPointDepth, void(int, int, int)) \
-  X(PutPixelDepth, UnsetPutPixelDepth, WinPutPixelDepth, void(int, int, int, int)) \
-  X(GetClientOrigin, NoOpOrigin, MouseGetClientOrigin, void(int, int, int&, int&)) \
-  X(MouseReset, NoOp, MouseResetImpl, void()) \
-  X(MouseIdle, ReturnFalse, MouseIdleImpl, bool()) \
-  X(SetMousePos, NoOp2, MouseSetPos, void(int, int)) \
-  X(GetMouseScreen, NoOpMouse, MouseGetScreen, void(int&, int&, int&)) \
-  X(GetMouseClient, NoOpMouse, MouseGetClient, void(int&, int&, int&)) \
-  X(ShowMouse, NoOp, MouseShow, void()) \
-  X(HideMouse, NoOp, MouseHide, void()) \
-  X(FillPolygon, NoOpPoly, WinFillPolygon, void(int, const PolyPoint*)) \
-  X(FindFirstEntry, UnsetFindFirst, WinFindFirstEntry, bool(int, const std::string&, platform::DirEntry&)) \
-  X(FindNextEntry, UnsetFindNext, WinFindNextEntry, bool(platform::DirEntry&))
-
-#define DEFINE_HOOK(name, fallback, window, ...) \
-  constinit platform::Hook<__VA_ARGS__> name = fallback;
-GRAPH_DRIVER_HOOKS(DEFINE_HOOK)
-#undef DEFINE_HOOK
-
-constinit platform::Hook<void()> ViewStartProc = DefaultViewStart;
-constinit platform::Hook<void()> RedrawProc = DefaultRedraw;
+}  // namespace defaults
 
 // ---------------------------------------------------------------------------------------
 // The software rasteriser.
@@ -194,12 +137,16 @@ namespace {
 struct ClipBox {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
-ClipBox g_clip;
-
-// Colour of the window's selected pen, which outlines cleared areas and blanking polygons.
-// A viewport change takes a fresh context whose pen is the default black one; the next
-// SetDrawColor selects the drawing colour's pen again.
-std::uint32_t g_pen_rgb = 0;
+struct DriverLocal {
+  ClipBox clip;
+  // Colour of the window's selected pen, which outlines cleared areas and blanking polygons.
+  // A viewport change takes a fresh context whose pen is the default black one; the next
+  // SetDrawColor selects the drawing colour's pen again.
+  std::uint32_t pen_rgb = 0;
+};
+constinit DriverLocal g;
+constexpr ClipBox& g_clip = g.clip;
+constexpr std::uint32_t& g_pen_rgb = g.pen_rgb;
 
 void UpdateClip() {
   g_clip.x0 = std::max(Viewport.left, 0);
@@ -741,35 +688,11 @@ bool WinFindFirstEntry(int kind, const std::string& pattern, platform::DirEntry&
 }
 bool WinFindNextEntry(platform::DirEntry& entry) { return platform::FindNext(entry); }
 
-void DefaultViewStart() {
-  OpenGraphics();
-  GetMaxX();
-  GetMaxY();
-  ClearViewport();
-}
-
 }  // namespace
 
 void DriverStartUp() {
-#define RESET_HOOK(name, fallback, window, ...) name = fallback;
-  GRAPH_DRIVER_HOOKS(RESET_HOOK)
-#undef RESET_HOOK
-  ViewStartProc = DefaultViewStart;
-  RedrawProc = DefaultRedraw;
-
-  Screen = Framebuffer{};
-  Viewport = ViewportRec{};
-  g_clip = ClipBox{};
-  g_pen_rgb = 0;
-  CurrentPoint = {0, 0};
-  DrawColorIndex = colours::kWhite;
-  DrawColorRGB = Palette[colours::kWhite];
-  BackgroundScheme = 0;
-  XorMode = 0;
-  LineStyle = 0;
-  PixelOutputEnabled = false;
-  ClientRight = 639;
-  ClientBottom = 479;
+  DriverVars = {};
+  g = {};
 }
 
 void InstallDriver() {
@@ -777,7 +700,6 @@ void InstallDriver() {
   GRAPH_DRIVER_HOOKS(INSTALL_HOOK)
 #undef INSTALL_HOOK
 }
-#undef GRAPH_DRIVER_HOOKS
 
 void InitGraphics() {
   InstallDriver();

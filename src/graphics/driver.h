@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/colours.h"
 #include "platform/files.h"
 
 #include "platform/hook.h"
@@ -19,7 +20,6 @@ struct Framebuffer {
   int width = 0;
   int height = 0;
 };
-extern Framebuffer Screen;
 
 struct ViewportRec {
   int left = 0, top = 0, right = 0, bottom = 0;  // client coordinates
@@ -34,16 +34,114 @@ struct PolyPoint {
 inline constexpr int kPaletteSize = 528;
 extern const std::array<std::uint32_t, kPaletteSize> Palette;
 
-extern ViewportRec Viewport;
-extern PolyPoint CurrentPoint;
-extern std::int16_t DrawColorIndex;
-extern std::uint32_t DrawColorRGB;
-extern int BackgroundScheme;
-extern std::int16_t XorMode;
-extern std::int16_t LineStyle;
-extern bool PixelOutputEnabled;  // false: the writer that does nothing
-extern std::int16_t ClientRight;
-extern std::int16_t ClientBottom;
+// The driver's harmless defaults (driver.cpp).
+namespace defaults {
+void NoOp();
+void NoOpInt(int);
+void NoOp2(int, int);
+void NoOp3(int, int, int);
+void NoOp4(int, int, int, int);
+void NoOp5(int, int, int, int, int);
+void NoOpXor(std::int16_t);
+std::uint8_t ReturnBlank();
+bool ReturnFalse();
+std::int16_t ReturnZero16();
+int ReturnZero();
+void NoOpOrigin(int, int, int&, int&);
+void NoOpMouse(int&, int&, int&);
+void NoOpPoly(int, const PolyPoint*);
+std::uint8_t UnsetReadRawKey();
+void UnsetCloseGraphics();
+void UnsetPutPixel(int, int, int);
+void UnsetClearDepth();
+void UnsetDrawLineDepth(int, int, int, int, int, int);
+void UnsetPointDepth(int, int, int);
+void UnsetPutPixelDepth(int, int, int, int);
+bool UnsetFindFirst(int, const std::string&, platform::DirEntry&);
+bool UnsetFindNext(platform::DirEntry&);
+void DefaultViewStart();
+void DefaultRedraw();
+}  // namespace defaults
+
+// Every hook of the driver: its name, its harmless default (in defaults::), the window
+// implementation InitGraphics installs, and its type. The driver's state, the names below
+// and InstallDriver are made from this one list.
+#define GRAPH_DRIVER_HOOKS(X) \
+  X(WaitMilliseconds, NoOpInt, WinWaitMilliseconds, void(int)) \
+  X(ReadCommandKey, ReturnBlank, WindowReadCommandKey, std::uint8_t()) \
+  X(ReadRawKey, UnsetReadRawKey, WindowReadRawKey, std::uint8_t()) \
+  X(KeyAvailable, ReturnFalse, WindowKeyAvailable, bool()) \
+  X(EnablePixelOutput, NoOp, WinEnablePixelOutput, void()) \
+  X(DisablePixelOutput, NoOp, WinDisablePixelOutput, void()) \
+  X(GetDrawColor, ReturnZero16, WinGetDrawColor, std::int16_t()) \
+  X(GetMaxX, ReturnZero, WinGetMaxX, int()) \
+  X(GetMaxY, ReturnZero, WinGetMaxY, int()) \
+  X(ClearViewport, NoOp, WinClearViewport, void()) \
+  X(SetViewport, NoOp4, WinSetViewport, void(int, int, int, int)) \
+  X(SetDrawOrigin, NoOp2, WinSetDrawOrigin, void(int, int)) \
+  X(OpenGraphics, NoOp, WinOpenGraphics, void()) \
+  X(CloseGraphics, UnsetCloseGraphics, WinCloseGraphics, void()) \
+  X(SetDrawColor, NoOpInt, WinSetDrawColor, void(int)) \
+  X(SetBackgroundScheme, NoOpInt, WinSetBackgroundScheme, void(int)) \
+  X(SetXorMode, NoOpXor, WinSetXorMode, void(std::int16_t)) \
+  X(SetLineStyle, NoOp3, WinSetLineStyle, void(int, int, int)) \
+  X(DrawLine, NoOp4, WinDrawLine, void(int, int, int, int)) \
+  X(MoveToPoint, NoOp2, WinMoveToPoint, void(int, int)) \
+  X(LineToPoint, NoOp2, WinLineToPoint, void(int, int)) \
+  X(PutPixel, UnsetPutPixel, WinPutPixel, void(int, int, int)) \
+  X(SetPaletteEntry, NoOp5, WinSetPaletteEntry, void(int, int, int, int, int)) \
+  X(ClearDepth, UnsetClearDepth, WinClearDepth, void()) \
+  X(DrawLineDepth, UnsetDrawLineDepth, WinDrawLineDepth, void(int, int, int, int, int, int)) \
+  X(MoveToPointDepth, UnsetPointDepth, WinMoveToPointDepth, void(int, int, int)) \
+  X(LineToPointDepth, UnsetPointDepth, WinLineToPointDepth, void(int, int, int)) \
+  X(PutPixelDepth, UnsetPutPixelDepth, WinPutPixelDepth, void(int, int, int, int)) \
+  X(GetClientOrigin, NoOpOrigin, MouseGetClientOrigin, void(int, int, int&, int&)) \
+  X(MouseReset, NoOp, MouseResetImpl, void()) \
+  X(MouseIdle, ReturnFalse, MouseIdleImpl, bool()) \
+  X(SetMousePos, NoOp2, MouseSetPos, void(int, int)) \
+  X(GetMouseScreen, NoOpMouse, MouseGetScreen, void(int&, int&, int&)) \
+  X(GetMouseClient, NoOpMouse, MouseGetClient, void(int&, int&, int&)) \
+  X(ShowMouse, NoOp, MouseShow, void()) \
+  X(HideMouse, NoOp, MouseHide, void()) \
+  X(FillPolygon, NoOpPoly, WinFillPolygon, void(int, const PolyPoint*)) \
+  X(FindFirstEntry, UnsetFindFirst, WinFindFirstEntry, bool(int, const std::string&, platform::DirEntry&)) \
+  X(FindNextEntry, UnsetFindNext, WinFindNextEntry, bool(platform::DirEntry&))
+
+// The driver's state with its start values: the graph state, and every operation's harmless
+// default until InitGraphics installs the window implementations. DriverStartUp puts them back.
+struct DriverState {
+  Framebuffer Screen;
+  ViewportRec Viewport;
+  PolyPoint CurrentPoint{0, 0};
+  std::int16_t DrawColorIndex = colours::kWhite;
+  std::uint32_t DrawColorRGB = 0x00FFFFFF;  // Palette[DrawColorIndex]
+  int BackgroundScheme = 0;
+  std::int16_t XorMode = 0;
+  std::int16_t LineStyle = 0;
+  bool PixelOutputEnabled = false;  // false: the writer that does nothing
+  std::int16_t ClientRight = 639;
+  std::int16_t ClientBottom = 479;
+
+#define GRAPH_DRIVER_HOOK_MEMBER(name, fallback, window, ...) \
+  platform::Hook<__VA_ARGS__> name = defaults::fallback;
+  GRAPH_DRIVER_HOOKS(GRAPH_DRIVER_HOOK_MEMBER)
+#undef GRAPH_DRIVER_HOOK_MEMBER
+  platform::Hook<void()> ViewStartProc = defaults::DefaultViewStart;
+  platform::Hook<void()> RedrawProc = defaults::DefaultRedraw;
+};
+extern DriverState DriverVars;
+
+inline constexpr auto& Screen = DriverVars.Screen;
+inline constexpr auto& Viewport = DriverVars.Viewport;
+inline constexpr auto& CurrentPoint = DriverVars.CurrentPoint;
+inline constexpr auto& DrawColorIndex = DriverVars.DrawColorIndex;
+inline constexpr auto& DrawColorRGB = DriverVars.DrawColorRGB;
+inline constexpr auto& BackgroundScheme = DriverVars.BackgroundScheme;
+inline constexpr auto& XorMode = DriverVars.XorMode;
+inline constexpr auto& LineStyle = DriverVars.LineStyle;
+inline constexpr auto& PixelOutputEnabled = DriverVars.PixelOutputEnabled;
+inline constexpr auto& ClientRight = DriverVars.ClientRight;
+inline constexpr auto& ClientBottom = DriverVars.ClientBottom;
 
 // A valid palette index for any requested index: indices above 527 cycle through the
 // shade ramps (16..527), negative ones give white.
@@ -53,58 +151,17 @@ int SchemeSubstitute(int scheme, int index);
 std::uint32_t SchemeBrushColour(int scheme);
 
 // The driver.
-extern platform::Hook<void(int ms)> WaitMilliseconds;
-extern platform::Hook<std::uint8_t()> ReadCommandKey;
-extern platform::Hook<std::uint8_t()> ReadRawKey;
 // A key for a reader that only waits for one: an extended key is taken whole, so that its
 // second byte cannot reach the next reader as a letter (0 for such a key).
 std::uint8_t ReadWholeKey();
-extern platform::Hook<bool()> KeyAvailable;
-extern platform::Hook<void()> EnablePixelOutput;
-extern platform::Hook<void()> DisablePixelOutput;
-extern platform::Hook<std::int16_t()> GetDrawColor;
-extern platform::Hook<int()> GetMaxX;
-extern platform::Hook<int()> GetMaxY;
-extern platform::Hook<void()> ClearViewport;
-extern platform::Hook<void(int left, int top, int right, int bottom)> SetViewport;
-extern platform::Hook<void(int x, int y)> SetDrawOrigin;
-extern platform::Hook<void()> OpenGraphics;
-extern platform::Hook<void()> CloseGraphics;
-extern platform::Hook<void(int index)> SetDrawColor;
-extern platform::Hook<void(int scheme)> SetBackgroundScheme;
-extern platform::Hook<void(std::int16_t flag)> SetXorMode;
-extern platform::Hook<void(int style, int pattern, int thickness)> SetLineStyle;
-extern platform::Hook<void(int x1, int y1, int x2, int y2)> DrawLine;
-extern platform::Hook<void(int x, int y)> MoveToPoint;
-extern platform::Hook<void(int x, int y)> LineToPoint;
-extern platform::Hook<void(int x, int y, int index)> PutPixel;
-extern platform::Hook<void(int index, int second, int red, int green, int blue)> SetPaletteEntry;
-extern platform::Hook<void()> ClearDepth;
-extern platform::Hook<void(int x1, int y1, int z1, int x2, int y2, int z2)> DrawLineDepth;
-extern platform::Hook<void(int x, int y, int z)> MoveToPointDepth;
-extern platform::Hook<void(int x, int y, int z)> LineToPointDepth;
-extern platform::Hook<void(int x, int y, int z, int index)> PutPixelDepth;
-extern platform::Hook<void(int width, int height, int& x, int& y)> GetClientOrigin;
-extern platform::Hook<void()> MouseReset;
-extern platform::Hook<bool()> MouseIdle;
-extern platform::Hook<void(int x, int y)> SetMousePos;
-extern platform::Hook<void(int& x, int& y, int& button)> GetMouseScreen;
-extern platform::Hook<void(int& x, int& y, int& button)> GetMouseClient;
-extern platform::Hook<void()> ShowMouse;
-extern platform::Hook<void()> HideMouse;
-// count > 0: the closed outline points[0..count] filled in the draw colour; it reads
-// count + 1 points, the last repeating the first. count < 0: a blanking polygon of the
-// first -count points (at most 100, closed from the last back to the first) in the
-// background brush, outlined in the pen.
-extern platform::Hook<void(int count, const PolyPoint* points)> FillPolygon;
-extern platform::Hook<bool(int kind, const std::string& pattern,
-                                        platform::DirEntry& entry)> FindFirstEntry;
-extern platform::Hook<bool(platform::DirEntry& entry)> FindNextEntry;
+#define GRAPH_DRIVER_HOOK_NAME(name, fallback, window, ...) inline constexpr auto& name = DriverVars.name;
+GRAPH_DRIVER_HOOKS(GRAPH_DRIVER_HOOK_NAME)
+#undef GRAPH_DRIVER_HOOK_NAME
 
 // The view set-up that the graphics opening runs (it must call OpenGraphics), and the
 // redraw that becomes the paint hook afterwards. Later modules bind them.
-extern platform::Hook<void()> ViewStartProc;
-extern platform::Hook<void()> RedrawProc;
+inline constexpr auto& ViewStartProc = DriverVars.ViewStartProc;
+inline constexpr auto& RedrawProc = DriverVars.RedrawProc;
 
 // Every driver variable back to its default, and the graph state to its start values.
 void DriverStartUp();

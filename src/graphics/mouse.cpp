@@ -4,16 +4,20 @@
 
 namespace graphics {
 
-int PointerDisplayCount = 0;
+constinit MouseUnitState MouseVars;
 
 namespace {
-// Set by MouseIdle: the next GetMouseScreen is where a polling loop waits for input.
-bool g_after_idle = false;
+struct MouseLocal {
+  // Set by MouseIdle: the next GetMouseScreen is where a polling loop waits for input.
+  bool after_idle = false;
+};
+constinit MouseLocal g;
+constexpr bool& g_after_idle = g.after_idle;
 }  // namespace
 
 void MouseStartUp() {
-  PointerDisplayCount = 0;
-  g_after_idle = false;
+  MouseVars = {};
+  g = {};
 }
 
 void MouseGetClientOrigin(int, int, int& x, int& y) { Backend->ClientOrigin(&x, &y); }

@@ -4,7 +4,12 @@
 namespace graphics {
 
 // Display count of the pointer: shown while it is 0 or more (hide and show nest).
-extern int PointerDisplayCount;
+struct MouseUnitState {
+  int PointerDisplayCount = 0;
+};
+extern MouseUnitState MouseVars;
+
+inline constexpr auto& PointerDisplayCount = MouseVars.PointerDisplayCount;
 
 void MouseStartUp();
 void MouseGetClientOrigin(int width, int height, int& x, int& y);

@@ -27,34 +27,27 @@ const std::array<ExtendedKeyRow, 19> ExtendedKeyTable = [] {
   }};
 }();
 
-const platform::WindowBackend* Backend = &platform::HeadlessBackend;
-bool WindowCreated = false;
-std::array<std::uint8_t, kKeyQueueSize> KeyQueue{};
-std::int32_t KeyCount = 0;
-MouseStateRec MouseState;
-std::int32_t MouseButton = 0;
-std::string WindowTitle;
-int ShowState = 0;
-namespace {
-void EmptyPaint() {}
-}  // namespace
-constinit platform::Hook<void()> PaintHook = EmptyPaint;
-std::uint64_t RepaintCount = 0;
-std::uint64_t PressCount = 0;
-std::uint64_t FrameCount = 0;
-int PointerScreenX = 0;
-int PointerScreenY = 0;
-int RepaintHoldDepth = 0;
-bool FrameDirty = true;
+constinit WindowState WindowVars;
+
+void defaults::EmptyPaint() {}
 
 namespace {
 
-bool g_repaint_pending = false;
-unsigned g_poll_calls = 0;
-std::uint64_t g_last_pump_ms = 0;
-std::uint64_t g_last_show_ms = 0;
-FILE* g_keylog = nullptr;
-bool g_keylog_checked = false;
+struct WindowLocal {
+  bool repaint_pending = false;
+  unsigned poll_calls = 0;
+  std::uint64_t last_pump_ms = 0;
+  std::uint64_t last_show_ms = 0;
+  FILE* keylog = nullptr;
+  bool keylog_checked = false;
+};
+constinit WindowLocal g;
+constexpr bool& g_repaint_pending = g.repaint_pending;
+constexpr unsigned& g_poll_calls = g.poll_calls;
+constexpr std::uint64_t& g_last_pump_ms = g.last_pump_ms;
+constexpr std::uint64_t& g_last_show_ms = g.last_show_ms;
+constexpr FILE*& g_keylog = g.keylog;
+constexpr bool& g_keylog_checked = g.keylog_checked;
 
 // Cyrillic letter (CP866, upper or lower case) to the Latin key on the same key cap.
 constexpr std::uint8_t kRussianKeyCap[32] = {
@@ -83,25 +76,14 @@ void KeyLog(const std::string& line) {
 }
 
 void WindowStartUp() {
-  WindowCreated = false;
-  KeyQueue.fill(0);
-  KeyCount = 0;
-  MouseState = {};
-  MouseButton = 0;
-  RepaintCount = PressCount = FrameCount = 0;
-  PointerScreenX = PointerScreenY = 0;
-  RepaintHoldDepth = 0;
-  g_repaint_pending = false;
-  g_poll_calls = 0;
-  g_last_pump_ms = g_last_show_ms = 0;
-  RegisterWindowClass();
+  // A later start reads UGFVIEW_KEYLOG again.
+  if (g_keylog) std::fclose(g_keylog);
+  WindowVars = {};
+  g = {};
   WindowTitle = platform::Utf8ToCp1251("САПР ");
-  ShowState = 3;  // maximised
 }
 
 void SelectBackend(const platform::WindowBackend* backend) { Backend = backend; }
-
-void RegisterWindowClass() { PaintHook = EmptyPaint; }
 
 bool CreateMainWindow() {
   if (WindowCreated) return true;

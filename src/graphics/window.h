@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/headless.h"
 
 #include "platform/hook.h"
 
@@ -26,33 +27,59 @@ struct MouseStateRec {
   std::int32_t y = 0;
 };
 
-extern const platform::WindowBackend* Backend;
-extern bool WindowCreated;
-extern std::array<std::uint8_t, kKeyQueueSize> KeyQueue;
-extern std::int32_t KeyCount;
-extern MouseStateRec MouseState;
-extern std::int32_t MouseButton;
-extern std::string WindowTitle;  // code page 1251
-extern int ShowState;
-extern platform::Hook<void()> PaintHook;
+namespace defaults {
+void EmptyPaint();
+}  // namespace defaults
 
-// Counters the cursor loop and the tests read.
-extern std::uint64_t RepaintCount;  // PaintHook calls
-extern std::uint64_t PressCount;    // left and right presses
-extern std::uint64_t FrameCount;    // shows of the framebuffer
+// The window layer's state with its start values; WindowStartUp puts them all back.
+struct WindowState {
+  const platform::WindowBackend* Backend = &platform::HeadlessBackend;
+  bool WindowCreated = false;
+  std::array<std::uint8_t, kKeyQueueSize> KeyQueue{};
+  std::int32_t KeyCount = 0;
+  MouseStateRec MouseState;
+  std::int32_t MouseButton = 0;
+  std::string WindowTitle;  // code page 1251; set by WindowStartUp
+  int ShowState = 3;        // maximised
+  platform::Hook<void()> PaintHook = defaults::EmptyPaint;
 
-// Pointer model: screen position of the last mouse move or SetMousePos, whichever came later.
-extern int PointerScreenX;
-extern int PointerScreenY;
+  // Counters the cursor loop and the tests read.
+  std::uint64_t RepaintCount = 0;  // PaintHook calls
+  std::uint64_t PressCount = 0;    // left and right presses
+  std::uint64_t FrameCount = 0;    // shows of the framebuffer
 
-// Set by every drawing operation; a waiting key read shows the framebuffer only then.
-extern bool FrameDirty;
+  // Pointer model: screen position of the last mouse move or SetMousePos, whichever came later.
+  int PointerScreenX = 0;
+  int PointerScreenY = 0;
 
-// Repaints wait while a hold is up: a repaint replays the drawing, and one run from a key
-// test inside a replay would replay it again into the same element store and output mode.
-// Every replay (and every picture built in steps that test for keys) holds them; the one
-// that waits runs at the first pump after the outermost hold ends.
-extern int RepaintHoldDepth;
+  // Set by every drawing operation; a waiting key read shows the framebuffer only then.
+  bool FrameDirty = true;
+
+  // Repaints wait while a hold is up: a repaint replays the drawing, and one run from a key
+  // test inside a replay would replay it again into the same element store and output mode.
+  // Every replay (and every picture built in steps that test for keys) holds them; the one
+  // that waits runs at the first pump after the outermost hold ends.
+  int RepaintHoldDepth = 0;
+};
+extern WindowState WindowVars;
+
+inline constexpr auto& Backend = WindowVars.Backend;
+inline constexpr auto& WindowCreated = WindowVars.WindowCreated;
+inline constexpr auto& KeyQueue = WindowVars.KeyQueue;
+inline constexpr auto& KeyCount = WindowVars.KeyCount;
+inline constexpr auto& MouseState = WindowVars.MouseState;
+inline constexpr auto& MouseButton = WindowVars.MouseButton;
+inline constexpr auto& WindowTitle = WindowVars.WindowTitle;
+inline constexpr auto& ShowState = WindowVars.ShowState;
+inline constexpr auto& PaintHook = WindowVars.PaintHook;
+inline constexpr auto& RepaintCount = WindowVars.RepaintCount;
+inline constexpr auto& PressCount = WindowVars.PressCount;
+inline constexpr auto& FrameCount = WindowVars.FrameCount;
+inline constexpr auto& PointerScreenX = WindowVars.PointerScreenX;
+inline constexpr auto& PointerScreenY = WindowVars.PointerScreenY;
+inline constexpr auto& FrameDirty = WindowVars.FrameDirty;
+inline constexpr auto& RepaintHoldDepth = WindowVars.RepaintHoldDepth;
+
 struct RepaintHold {
   RepaintHold() { ++RepaintHoldDepth; }
   ~RepaintHold() { --RepaintHoldDepth; }
@@ -62,7 +89,6 @@ struct RepaintHold {
 
 void WindowStartUp();
 void SelectBackend(const platform::WindowBackend* backend);
-void RegisterWindowClass();
 // Creates the window once. False when the backend cannot open one.
 bool CreateMainWindow();
 [[noreturn]] void CloseMainWindow();

@@ -7,14 +7,26 @@
 namespace platform {
 namespace {
 
-int g_width = 1024;
-int g_height = 768;
-KeyScript g_script;
-std::size_t g_next_group = 0;
-EventSink g_sink = nullptr;
-std::uint64_t g_clock_ms = 0;
-bool g_default_answer = true;
-int g_pending_answer = 0;
+// Everything ConfigureHeadless starts afresh.
+struct HeadlessState {
+  int width = 1024;
+  int height = 768;
+  KeyScript script;
+  std::size_t next_group = 0;
+  EventSink sink = nullptr;
+  std::uint64_t clock_ms = 0;
+  bool default_answer = true;
+  int pending_answer = 0;
+};
+constinit HeadlessState g;
+constexpr int& g_width = g.width;
+constexpr int& g_height = g.height;
+constexpr KeyScript& g_script = g.script;
+constexpr std::size_t& g_next_group = g.next_group;
+constexpr EventSink& g_sink = g.sink;
+constexpr std::uint64_t& g_clock_ms = g.clock_ms;
+constexpr bool& g_default_answer = g.default_answer;
+constexpr int& g_pending_answer = g.pending_answer;
 
 void Deliver(const ScriptGroup& group) {
   for (const Event& e : group.events) {
@@ -71,11 +83,10 @@ const WindowBackend HeadlessBackend = {kHeadlessName.data(), Open,        Close,
                                        ShowPointer, AskQuit,    Sleep,       NowMs};
 
 void ConfigureHeadless(int width, int height, KeyScript script) {
+  g = {};
   g_width = width;
   g_height = height;
   g_script = std::move(script);
-  g_next_group = 0;
-  g_pending_answer = 0;
 }
 
 void SetHeadlessQuitAnswer(bool yes) { g_default_answer = yes; }

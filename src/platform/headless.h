@@ -8,7 +8,8 @@ namespace platform {
 
 extern const WindowBackend HeadlessBackend;
 
-// Client size and script for the next Open.
+// The backend's start: client size and script for the next Open; clock, quit answer and
+// the rest back to their start values.
 void ConfigureHeadless(int width, int height, KeyScript script);
 
 // Answer of the quit question when a close request carries none (tests pushing events).

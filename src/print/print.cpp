@@ -23,35 +23,21 @@ namespace print {
 
 namespace {
 constexpr float kMmPerInch = static_cast<float>(platform::kMmPerInch);
-// Without a printer: the folder printer's resolution and sheet.
-constexpr float kNoPrinterMmPerDot = kMmPerInch / platform::kFolderDpi;
-constexpr float kNoPrinterSheetWidth = static_cast<float>(platform::kFolderWidthMm);
-constexpr float kNoPrinterSheetLength = static_cast<float>(platform::kFolderLengthMm);
 }  // namespace
 
-std::string PrinterDevice;
-std::string PrinterDriver;
-std::string PrinterPort;
-std::int32_t PrinterDpiX = platform::kFolderDpi, PrinterDpiY = platform::kFolderDpi;
-float MmPerDotX = kNoPrinterMmPerDot, MmPerDotY = kNoPrinterMmPerDot;
-std::int32_t PrintableWidthDots = 0, PrintableHeightDots = 0;
-float SheetWidth = kNoPrinterSheetWidth;
-float SheetLength = kNoPrinterSheetLength;
-std::int32_t AxisAlongLength = 0;
-
-float PrintOriginX = 0, PrintOriginY = 0;
-float PrintScale = 1, PrintShiftX = 0, PrintShiftY = 0;
-std::int32_t SheetsX = 1, SheetsY = 1, SheetCount = 1;
-std::int32_t SheetColumn = 1, SheetRow = 1;
-float SheetOffsetX = 0, SheetOffsetY = 0;
-std::int32_t FailedSheets = 0;
+constinit PrintState PrintVars;
 
 namespace {
 
 constexpr const char* kPrintMessage = " Вывод чертежа на принтер;Print";
 
-bool g_printer_found = false;  // the last FindPrinter found one
-std::string g_failure;         // why the last failed sheet failed
+struct PrintLocal {
+  bool printer_found = false;  // the last FindPrinter found one
+  std::string failure;         // why the last failed sheet failed
+};
+constinit PrintLocal g;
+constexpr bool& g_printer_found = g.printer_found;
+constexpr std::string& g_failure = g.failure;
 
 std::int32_t SheetsFor(float extent, float scale, float sheet) {
   const float n = extent * scale / sheet + 0.49f;
@@ -158,24 +144,8 @@ void NoteSheetsSent(bool had_printer) {
 }  // namespace
 
 void PrintStartUp() {
-  PrinterDevice.clear();
-  PrinterDriver.clear();
-  PrinterPort.clear();
-  PrinterDpiX = PrinterDpiY = platform::kFolderDpi;
-  MmPerDotX = MmPerDotY = kNoPrinterMmPerDot;
-  PrintableWidthDots = PrintableHeightDots = 0;
-  SheetWidth = kNoPrinterSheetWidth;
-  SheetLength = kNoPrinterSheetLength;
-  AxisAlongLength = 0;
-  PrintOriginX = PrintOriginY = 0;
-  PrintScale = 1;
-  PrintShiftX = PrintShiftY = 0;
-  SheetsX = SheetsY = SheetCount = 1;
-  SheetColumn = SheetRow = 1;
-  SheetOffsetX = SheetOffsetY = 0;
-  FailedSheets = 0;
-  g_printer_found = false;
-  g_failure.clear();
+  PrintVars = {};
+  g = {};
   platform::PrinterStartUp();
 }
 

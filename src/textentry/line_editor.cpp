@@ -14,7 +14,7 @@ namespace textentry {
 
 namespace keys = graphics::keys;
 
-std::int32_t KeyboardLayout = 0;
+constinit LineEditorState LineEditorVars;
 
 namespace {
 
@@ -111,7 +111,7 @@ std::uint8_t TypedToCp866(std::uint8_t b) {
 
 const std::array<std::uint8_t, 95> RussianLayoutTable = BuildRussianLayout();
 
-void LineEditorStartUp() { KeyboardLayout = 0; }
+void LineEditorStartUp() { LineEditorVars = {}; }
 
 void EditLine(std::string_view prompt, std::string& text) {
   dialogs::TextEscapeMode = 1;

@@ -7,7 +7,12 @@
 
 namespace textentry {
 
-extern std::int32_t KeyboardLayout;  // 0 Latin, above 0 Russian
+struct LineEditorState {
+  std::int32_t KeyboardLayout = 0;  // 0 Latin, above 0 Russian
+};
+extern LineEditorState LineEditorVars;
+
+inline constexpr auto& KeyboardLayout = LineEditorVars.KeyboardLayout;
 extern const std::array<std::uint8_t, 95> RussianLayoutTable;  // codes 32..126 to CP866
 
 // Edits `text` (CP866) in place: Enter keeps it, Esc empties it.

@@ -26,10 +26,12 @@ namespace colours = graphics::colours;
 
 namespace {
 
-void NoMarker(float, float, float) {}
-
-// Width of the coordinate box last drawn.
-constinit int g_coordinate_box = 0;
+struct CursorLocal {
+  // Width of the coordinate box last drawn.
+  int coordinate_box = 0;
+};
+constinit CursorLocal g;
+constexpr int& g_coordinate_box = g.coordinate_box;
 
 constexpr float kAngleStep = 0.26179939f;  // 15°
 constexpr float kAngleFine = 0.017453293f;  // 1°
@@ -92,22 +94,13 @@ struct Marker {
 
 }  // namespace
 
-std::array<float, 3> CursorWorld{0, 0, 0};
-float CursorStep = 10;
-float ArrowStep = 10;
-float MarkerAngle = 0;
-double MarkerSin = 0.0, MarkerCos = 1.0;
-constinit platform::Hook<void(float, float, float)> CursorMarkerProc = NoMarker;
+constinit CursorState CursorVars;
+
+void defaults::NoMarker(float, float, float) {}
 
 void CursorStartUp() {
-  CursorWorld = {0, 0, 0};
-  CursorStep = 10;
-  ArrowStep = 10;
-  MarkerAngle = 0;
-  MarkerSin = 0.0;
-  MarkerCos = 1.0;
-  CursorMarkerProc = NoMarker;
-  g_coordinate_box = 0;
+  CursorVars = {};
+  g = {};
 }
 
 void SetCursorStep(float s) {

@@ -7,14 +7,30 @@
 
 namespace view {
 
-extern std::array<float, 3> CursorWorld;  // the last point returned, world coordinates
-extern float CursorStep;
-extern float ArrowStep;
-extern float MarkerAngle;  // radians
-extern double MarkerSin, MarkerCos;
+namespace defaults {
+void NoMarker(float, float, float);
+}  // namespace defaults
 
-// Draws and erases the loop's marker (plane coordinates); the zoom window puts its own here.
-extern platform::Hook<void(float x, float y, float z)> CursorMarkerProc;
+struct CursorState {
+  std::array<float, 3> CursorWorld{0, 0, 0};  // the last point returned, world coordinates
+  float CursorStep = 10;
+  float ArrowStep = 10;
+  float MarkerAngle = 0;  // radians
+  double MarkerSin = 0.0;
+  double MarkerCos = 1.0;
+  // Draws and erases the loop's marker (plane coordinates); the zoom window puts its own here.
+  platform::Hook<void(float x, float y, float z)> CursorMarkerProc = defaults::NoMarker;
+};
+extern CursorState CursorVars;
+
+inline constexpr auto& CursorWorld = CursorVars.CursorWorld;
+inline constexpr auto& CursorStep = CursorVars.CursorStep;
+inline constexpr auto& ArrowStep = CursorVars.ArrowStep;
+inline constexpr auto& MarkerAngle = CursorVars.MarkerAngle;
+inline constexpr auto& MarkerSin = CursorVars.MarkerSin;
+inline constexpr auto& MarkerCos = CursorVars.MarkerCos;
+
+inline constexpr auto& CursorMarkerProc = CursorVars.CursorMarkerProc;
 
 void CursorStartUp();
 void SetCursorStep(float s);

@@ -20,11 +20,13 @@ namespace colours = graphics::colours;
 
 namespace {
 
-void NoMenu() {}
-
 using platform::Single;
 
-constinit bool g_view_started = false;
+struct RedrawLocal {
+  bool view_started = false;
+};
+constinit RedrawLocal g;
+constexpr bool& g_view_started = g.view_started;
 
 // Pixel sums of the axes symbol in 64 bits, kept in the range the transforms saturate to:
 // a view panned far away must not overflow them.
@@ -36,25 +38,13 @@ int AddPixels(int a, int b, int c, int d) {
 
 }  // namespace
 
-constinit int GridVisible = 1;
-constinit float GridStep = 10.0f;
-constinit int GridMinSpacing = 8;
-constinit int WorldAxesVisible = 1;
-constinit int PlaneAxesVisible = 1;
-constinit int PanStepX = 0, PanStepY = 0;
-constinit int StepByAngle = 0;
-constinit platform::Hook<void()> MenuRedrawProc = NoMenu;
+constinit RedrawState RedrawVars;
+
+void defaults::NoMenu() {}
 
 void RedrawStartUp() {
-  GridVisible = 1;
-  GridStep = 10.0f;
-  GridMinSpacing = 8;
-  WorldAxesVisible = 1;
-  PlaneAxesVisible = 1;
-  PanStepX = PanStepY = 0;
-  StepByAngle = 0;
-  MenuRedrawProc = NoMenu;
-  g_view_started = false;
+  RedrawVars = {};
+  g = {};
 }
 
 void InitView() {

@@ -6,17 +6,35 @@
 
 namespace view {
 
-extern int GridVisible;
-extern float GridStep;
-extern int GridMinSpacing;
-extern int WorldAxesVisible;
-extern int PlaneAxesVisible;
-extern int PanStepX, PanStepY;
-extern int StepByAngle;  // 0: plain arrows pan, 1: they turn
+namespace defaults {
+void NoMenu();
+}  // namespace defaults
 
-// The menu panel's redraw, run after the picture by RepaintAll; does nothing until the
-// menu panel binds it.
-extern platform::Hook<void()> MenuRedrawProc;
+struct RedrawState {
+  int GridVisible = 1;
+  float GridStep = 10.0f;
+  int GridMinSpacing = 8;
+  int WorldAxesVisible = 1;
+  int PlaneAxesVisible = 1;
+  int PanStepX = 0;
+  int PanStepY = 0;
+  int StepByAngle = 0;  // 0: plain arrows pan, 1: they turn
+  // The menu panel's redraw, run after the picture by RepaintAll; does nothing until the
+  // menu panel binds it.
+  platform::Hook<void()> MenuRedrawProc = defaults::NoMenu;
+};
+extern RedrawState RedrawVars;
+
+inline constexpr auto& GridVisible = RedrawVars.GridVisible;
+inline constexpr auto& GridStep = RedrawVars.GridStep;
+inline constexpr auto& GridMinSpacing = RedrawVars.GridMinSpacing;
+inline constexpr auto& WorldAxesVisible = RedrawVars.WorldAxesVisible;
+inline constexpr auto& PlaneAxesVisible = RedrawVars.PlaneAxesVisible;
+inline constexpr auto& PanStepX = RedrawVars.PanStepX;
+inline constexpr auto& PanStepY = RedrawVars.PanStepY;
+inline constexpr auto& StepByAngle = RedrawVars.StepByAngle;
+
+inline constexpr auto& MenuRedrawProc = RedrawVars.MenuRedrawProc;
 
 // For a dialogue's life: a repaint draws the dialogue's rows again with `redraw` (in place of
 // the menu panel), so they follow a new window size at once; the old procedure comes back.

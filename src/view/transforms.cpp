@@ -12,9 +12,7 @@ namespace view {
 
 namespace {
 
-constexpr Matrix3 kIdentity = {{{0, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-
-void NoPoint(float, float, float) {}
+using defaults::kIdentity;
 
 // Segments are clipped to this many pixels around the screen centre before the driver sees
 // them: far enough out to be invisible, near enough that rounding keeps their direction.
@@ -29,8 +27,13 @@ struct PenPos {
 // The last point of MoveToWorld, LineToWorld or DrawPointMarker, and whether the driver's
 // current point is known to be its pixel. When it is not (the point was beyond the clip box,
 // not a number, or a segment was cut short), the next drawn segment moves there first.
-constinit PenPos g_pen{0.0, 0.0, 0.0};
-constinit bool g_pen_placed = false;
+struct TransformsLocal {
+  PenPos pen{0.0, 0.0, 0.0};
+  bool pen_placed = false;
+};
+constinit TransformsLocal g;
+constexpr PenPos& g_pen = g.pen;
+constexpr bool& g_pen_placed = g.pen_placed;
 
 // The helpers of the per-point path are inlined into it, so that a point's offsets stay in
 // registers from the projection to the rounding.
@@ -133,48 +136,15 @@ bool ClipSegment(PenPos a, PenPos b, PenPos& start, PenPos& end, bool& start_cut
 
 }  // namespace
 
-constinit Matrix3 ViewMatrix = kIdentity;
-constinit Matrix3 Projection = kIdentity;
-constinit float ViewCentreU = 0.0f, ViewCentreV = 0.0f;
-constinit float UnitsPerPixelX = 1.0f, UnitsPerPixelY = 1.0f;
-constinit float DepthScale = 1.0f;
-constinit float DepthCentre = 0.0f;
-constinit int DepthOrigin = 0;
-constinit float PixelAspect = 1.0f;
-constinit int ScreenCentreX = 0, ScreenCentreY = 0;
-constinit int ViewportLeft = 0, ViewportTop = 0, ViewportWidth = 0, ViewportHeight = 0;
-constinit int ClientWidth = 0, ClientHeight = 0;
-constinit int DrawAreaHeight = 0;
+constinit ViewState ViewVars;
 
-constinit Matrix3 PlaneAxes = kIdentity;
-constinit std::array<float, 4> PlaneOrigin = {0.0f, 0.0f, 0.0f, 0.0f};
-constinit float PlaneDepth = 0.0f;
-
-constinit platform::Hook<void(float, float, float)> MoveToWorldProc = NoPoint;
-constinit platform::Hook<void(float, float, float)> LineToWorldProc = NoPoint;
+void defaults::NoPoint(float, float, float) {}
 
 Matrix3 IdentityMatrix() { return kIdentity; }
 
 void TransformsStartUp() {
-  ViewMatrix = kIdentity;
-  Projection = kIdentity;
-  ViewCentreU = ViewCentreV = 0.0f;
-  UnitsPerPixelX = UnitsPerPixelY = 1.0f;
-  DepthScale = 1.0f;
-  DepthCentre = 0.0f;
-  DepthOrigin = 0;
-  PixelAspect = 1.0f;
-  ScreenCentreX = ScreenCentreY = 0;
-  ViewportLeft = ViewportTop = ViewportWidth = ViewportHeight = 0;
-  ClientWidth = ClientHeight = 0;
-  DrawAreaHeight = 0;
-  PlaneAxes = kIdentity;
-  PlaneOrigin = {0.0f, 0.0f, 0.0f, 0.0f};
-  PlaneDepth = 0.0f;
-  MoveToWorldProc = NoPoint;
-  LineToWorldProc = NoPoint;
-  g_pen = {0.0, 0.0, 0.0};
-  g_pen_placed = false;
+  ViewVars = {};
+  g = {};
 }
 
 void ProjectToView(float x, float y, float z, float& u, float& v) {

@@ -26,7 +26,7 @@ namespace {
 
 constexpr double kSin5 = 0.08715574352615352, kCos5 = 0.996194698023636;
 
-void Nothing() {}
+using defaults::Nothing;
 
 struct SchemeColours {
   int text, textBack, frame, panelTopLeft, panelBottomRight;
@@ -82,17 +82,12 @@ void ZoomWindowCommand(int active) {
 
 }  // namespace
 
-constinit int FaceMode = 0;
-constinit double TurnSin = kSin15, TurnCos = kCos15;
-constinit platform::Hook<void()> OverlayProc = Nothing;
-constinit platform::Hook<void()> CtrlZProc = Nothing;
+constinit ViewCommandsState ViewCommandsVars;
+
+void defaults::Nothing() {}
 
 void ViewCommandsStartUp() {
-  FaceMode = 0;
-  TurnSin = kSin15;
-  TurnCos = kCos15;
-  OverlayProc = Nothing;
-  CtrlZProc = Nothing;
+  ViewCommandsVars = {};
 }
 
 void TurnView(int axis, double s, double c) {

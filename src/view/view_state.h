@@ -11,23 +11,62 @@ namespace view {
 // 3×3 matrices indexed 1..3 (element [0] of each row and row [0] unused).
 using Matrix3 = std::array<std::array<double, 4>, 4>;
 
-extern Matrix3 ViewMatrix;   // rows: u axis, v axis, depth axis, in world coordinates
-extern Matrix3 Projection;   // the copy every transform reads (ApplyView)
-extern float ViewCentreU, ViewCentreV;
-extern float UnitsPerPixelX, UnitsPerPixelY;
-extern float DepthScale;
-extern float DepthCentre;
-extern int DepthOrigin;
-extern float PixelAspect;
-extern int ScreenCentreX, ScreenCentreY;
-extern int ViewportLeft, ViewportTop, ViewportWidth, ViewportHeight;
-extern int ClientWidth, ClientHeight;
-extern int DrawAreaHeight;
-inline constexpr int ViewMargin = 1;
+namespace defaults {
+inline constexpr Matrix3 kIdentity = {{{0, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+void NoPoint(float, float, float);
+}  // namespace defaults
 
-extern Matrix3 PlaneAxes;               // rows: the plane's axes in world coordinates
-extern std::array<float, 4> PlaneOrigin;  // [1..3]
-extern float PlaneDepth;
+struct ViewState {
+  // rows: u axis, v axis, depth axis, in world coordinates
+  Matrix3 ViewMatrix = defaults::kIdentity;
+  Matrix3 Projection = defaults::kIdentity;  // the copy every transform reads (ApplyView)
+  float ViewCentreU = 0.0f, ViewCentreV = 0.0f;
+  float UnitsPerPixelX = 1.0f, UnitsPerPixelY = 1.0f;
+  float DepthScale = 1.0f;
+  float DepthCentre = 0.0f;
+  int DepthOrigin = 0;
+  float PixelAspect = 1.0f;
+  int ScreenCentreX = 0, ScreenCentreY = 0;
+  int ViewportLeft = 0, ViewportTop = 0, ViewportWidth = 0, ViewportHeight = 0;
+  int ClientWidth = 0, ClientHeight = 0;
+  int DrawAreaHeight = 0;
+
+  Matrix3 PlaneAxes = defaults::kIdentity;  // rows: the plane's axes in world coordinates
+  std::array<float, 4> PlaneOrigin = {0.0f, 0.0f, 0.0f, 0.0f};  // [1..3]
+  float PlaneDepth = 0.0f;
+
+  // The element drawing goes through these; the command-key unit binds them to
+  // MoveToWorld and LineToWorld.
+  platform::Hook<void(float, float, float)> MoveToWorldProc = defaults::NoPoint;
+  platform::Hook<void(float, float, float)> LineToWorldProc = defaults::NoPoint;
+};
+extern ViewState ViewVars;
+
+inline constexpr auto& ViewMatrix = ViewVars.ViewMatrix;
+inline constexpr auto& Projection = ViewVars.Projection;
+inline constexpr auto& ViewCentreU = ViewVars.ViewCentreU;
+inline constexpr auto& ViewCentreV = ViewVars.ViewCentreV;
+inline constexpr auto& UnitsPerPixelX = ViewVars.UnitsPerPixelX;
+inline constexpr auto& UnitsPerPixelY = ViewVars.UnitsPerPixelY;
+inline constexpr auto& DepthScale = ViewVars.DepthScale;
+inline constexpr auto& DepthCentre = ViewVars.DepthCentre;
+inline constexpr auto& DepthOrigin = ViewVars.DepthOrigin;
+inline constexpr auto& PixelAspect = ViewVars.PixelAspect;
+inline constexpr auto& ScreenCentreX = ViewVars.ScreenCentreX;
+inline constexpr auto& ScreenCentreY = ViewVars.ScreenCentreY;
+inline constexpr auto& ViewportLeft = ViewVars.ViewportLeft;
+inline constexpr auto& ViewportTop = ViewVars.ViewportTop;
+inline constexpr auto& ViewportWidth = ViewVars.ViewportWidth;
+inline constexpr auto& ViewportHeight = ViewVars.ViewportHeight;
+inline constexpr auto& ClientWidth = ViewVars.ClientWidth;
+inline constexpr auto& ClientHeight = ViewVars.ClientHeight;
+inline constexpr auto& DrawAreaHeight = ViewVars.DrawAreaHeight;
+inline constexpr int ViewMargin = 1;
+inline constexpr auto& PlaneAxes = ViewVars.PlaneAxes;
+inline constexpr auto& PlaneOrigin = ViewVars.PlaneOrigin;
+inline constexpr auto& PlaneDepth = ViewVars.PlaneDepth;
+inline constexpr auto& MoveToWorldProc = ViewVars.MoveToWorldProc;
+inline constexpr auto& LineToWorldProc = ViewVars.LineToWorldProc;
 
 Matrix3 IdentityMatrix();
 
@@ -49,11 +88,6 @@ void ExtendBox(float x, float y, float z, float& u1, float& v1, float& u2, float
 void FitWindow(float u1, float v1, float u2, float v2);
 void ApplyView();
 void ResetViewWindow();
-
-// The element drawing goes through these; the command-key unit binds them to
-// MoveToWorld and LineToWorld.
-extern platform::Hook<void(float, float, float)> MoveToWorldProc;
-extern platform::Hook<void(float, float, float)> LineToWorldProc;
 
 // Program-start values of every variable above.
 void TransformsStartUp();

@@ -70,13 +70,10 @@ Rect LayoutRect(int k) {
 
 }  // namespace
 
-constinit std::array<ViewRecord, 10> UserViews{};
-constinit std::array<ViewRecord, 8> ViewportViews{};
-constinit int ActiveViewport = 1;
+constinit ViewsState ViewsVars;
 
 void ViewsStartUp() {
-  EmptyStoredViews();
-  ActiveViewport = 1;
+  ViewsVars = {};
 }
 
 void EmptyStoredViews() {

@@ -14,9 +14,16 @@ struct ViewRecord {
 
 enum class ViewTable { kStandard, kUser, kViewport };
 
-extern std::array<ViewRecord, 10> UserViews;      // slots 1..9
-extern std::array<ViewRecord, 8> ViewportViews;   // slots 1..7
-extern int ActiveViewport;                        // 1..7
+struct ViewsState {
+  std::array<ViewRecord, 10> UserViews{};     // slots 1..9
+  std::array<ViewRecord, 8> ViewportViews{};  // slots 1..7
+  int ActiveViewport = 1;                     // 1..7
+};
+extern ViewsState ViewsVars;
+
+inline constexpr auto& UserViews = ViewsVars.UserViews;
+inline constexpr auto& ViewportViews = ViewsVars.ViewportViews;
+inline constexpr auto& ActiveViewport = ViewsVars.ActiveViewport;
 
 // Out-of-range k leaves m as it is.
 void LoadStandardView(int k, Matrix3& m);
