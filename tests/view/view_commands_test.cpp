@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/program.h"
@@ -110,7 +111,7 @@ class ViewCommandsTest : public testing_support::ProgramTest {
   static std::uint32_t TextAt(int x, int y) { return graphics::PixelAt(x, view::DrawAreaHeight + y); }
 
  private:
-  decltype(commands::DeleteLastProc) saved_delete_last_ = commands::DeleteLastProc;
+  std::remove_reference_t<decltype(commands::DeleteLastProc)> saved_delete_last_ = commands::DeleteLastProc;
 };
 
 TEST_F(ViewCommandsTest, TurnViewMultipliesFromTheLeftAboutEachAxis) {
