@@ -59,12 +59,22 @@ struct Job {
   }
 };
 
-std::unique_ptr<Job> g_job;
-std::string g_error;
-std::string g_folder;          // UGFVIEW_PRINT_DIR, absolute
-bool g_folder_found = false;   // the last look found it a folder
-CupsDestination g_cups;        // the destination of the last look
-bool g_cups_found = false;
+// The printer's state with its start values; PrinterStartUp puts it back whole.
+struct PrinterLocal {
+  std::unique_ptr<Job> job;
+  std::string error;
+  std::string folder;          // UGFVIEW_PRINT_DIR, absolute
+  bool folder_found = false;   // the last look found it a folder
+  CupsDestination cups;        // the destination of the last look
+  bool cups_found = false;
+};
+PrinterLocal g;
+std::unique_ptr<Job>& g_job = g.job;
+std::string& g_error = g.error;
+std::string& g_folder = g.folder;
+bool& g_folder_found = g.folder_found;
+CupsDestination& g_cups = g.cups;
+bool& g_cups_found = g.cups_found;
 
 // A fresh empty file from the template; empty on failure. A file that becomes a job in the
 // folder gets the permissions of every other output (mkstemps gives 0600).
@@ -246,11 +256,8 @@ constinit const PrinterBackend* g_printer = &kCupsPrinter;
 }  // namespace
 
 void PrinterStartUp() {
-  g_job.reset();
-  g_error.clear();
+  g = {};
   g_folder = AbsolutePath(GetEnv("UGFVIEW_PRINT_DIR"));
-  g_folder_found = g_cups_found = false;
-  g_cups = CupsDestination{};
   g_printer = g_folder.empty() ? &kCupsPrinter : &kFolderPrinter;
 }
 

@@ -64,11 +64,20 @@ struct Job {
   }
 };
 
-std::unique_ptr<Job> g_job;
-std::string g_folder;
-std::string g_error;
-PrinterInfo g_found;  // the printer of the last look
-bool g_was_found = false;
+// The printer's state with its start values; PrinterStartUp puts it back whole.
+struct PrinterLocal {
+  std::unique_ptr<Job> job;
+  std::string folder;  // UGFVIEW_PRINT_DIR, absolute
+  std::string error;
+  PrinterInfo found;   // the printer of the last look
+  bool was_found = false;
+};
+PrinterLocal g;
+std::unique_ptr<Job>& g_job = g.job;
+std::string& g_folder = g.folder;
+std::string& g_error = g.error;
+PrinterInfo& g_found = g.found;
+bool& g_was_found = g.was_found;
 
 struct DefaultPrinter {
   std::wstring device, driver, port;
@@ -275,11 +284,8 @@ constinit const PrinterBackend* g_printer = &kGdiPrinter;
 }  // namespace
 
 void PrinterStartUp() {
-  g_job.reset();
-  g_error.clear();
+  g = {};
   g_folder = AbsolutePath(GetEnv("UGFVIEW_PRINT_DIR"));
-  g_found = PrinterInfo{};
-  g_was_found = false;
   g_printer = g_folder.empty() ? &kGdiPrinter : &kFolderPrinter;
 }
 
