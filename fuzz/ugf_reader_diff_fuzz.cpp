@@ -1,8 +1,6 @@
 // Any bytes as a drawing file, read by the plain reader and by the fast one: in one large
 // block, in small blocks, many records at a time, and ahead in a second thread. Every read
 // must give the same records (bit for bit) and the same error (code, line, message).
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,31 +11,10 @@
 #include "drawing/record_stream.h"
 #include "drawing/ugf_reader.h"
 #include "drawing/ugf_reader_reference.h"
+#include "input_file.h"
 #include "platform/errors.h"
 
 namespace {
-
-std::string g_path;
-int g_fd = -1;  // kept open: closing a file truncated to zero makes ext4 flush it to disk
-
-void RemoveTempFile() { unlink(g_path.c_str()); }
-
-void WriteInput(const std::uint8_t* data, std::size_t size) {
-  if (g_path.empty()) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ugf_diff_XXXXXX";
-    g_fd = mkstemp(pattern.data());
-    if (g_fd < 0) std::abort();
-    g_path = pattern;
-    std::atexit(RemoveTempFile);
-  }
-  for (std::size_t done = 0; done < size;) {
-    const ssize_t n = pwrite(g_fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) std::abort();
-    done += static_cast<std::size_t>(n);
-  }
-  if (ftruncate(g_fd, static_cast<off_t>(size)) != 0) std::abort();
-}
 
 struct Result {
   std::vector<drawing::UgfRecord> records;
@@ -58,7 +35,7 @@ template <class Reader>
 Result ReadAll(Reader& reader, std::size_t batch = 0) {
   Result r;
   try {
-    reader.Open(g_path, "FUZZ.UGF");
+    reader.Open(fuzz::g_input_path, "FUZZ.UGF");
     std::vector<drawing::UgfRecord> got(std::max<std::size_t>(batch, 1));
     for (;;) {
       std::size_t n = 0;
@@ -81,7 +58,7 @@ Result ReadAll(Reader& reader, std::size_t batch = 0) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  WriteInput(data, size);
+  fuzz::WriteInput(data, size);
   // Kept across inputs, as reopening reuses their buffers; a thread per input all the same.
   static drawing::ReferenceUgfReader reference;
   static drawing::UgfReader fast;

@@ -1,8 +1,6 @@
 // Any bytes as a drawing file. The run-time error report is a valid outcome; a crash, a hang
 // or a sanitizer report is not. Each input is read in one large block and in small blocks,
 // and the two reads must agree, so that block ends cannot change what a file says.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,26 +8,10 @@
 #include <vector>
 
 #include "drawing/ugf_reader.h"
+#include "input_file.h"
 #include "platform/errors.h"
 
 namespace {
-
-std::string g_path;
-int g_fd = -1;  // kept open: closing a file truncated to zero makes ext4 flush it to disk
-
-void RemoveTempFile() { unlink(g_path.c_str()); }
-
-const std::string& TempPath() {
-  if (g_path.empty()) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ugf_fuzz_XXXXXX";
-    g_fd = mkstemp(pattern.data());
-    if (g_fd < 0) std::abort();
-    g_path = pattern;
-    std::atexit(RemoveTempFile);
-  }
-  return g_path;
-}
 
 struct Result {
   std::vector<drawing::UgfRecord> records;
@@ -41,7 +23,7 @@ struct Result {
 Result ReadAll(drawing::UgfReader& reader) {
   Result r;
   try {
-    reader.Open(TempPath(), "FUZZ.UGF");
+    reader.Open(fuzz::g_input_path, "FUZZ.UGF");
     drawing::UgfRecord rec;
     while (reader.Next(rec)) {
       r.records.push_back(rec);
@@ -73,13 +55,7 @@ bool Same(const Result& a, const Result& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  TempPath();
-  for (std::size_t done = 0; done < size;) {
-    const ssize_t n = pwrite(g_fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) std::abort();
-    done += static_cast<std::size_t>(n);
-  }
-  if (ftruncate(g_fd, static_cast<off_t>(size)) != 0) std::abort();
+  fuzz::WriteInput(data, size);
 
   // The large reader is kept across inputs (reopening reuses its buffer). The small blocks
   // put about a hundred block ends in every input, one byte apart for the smallest.
