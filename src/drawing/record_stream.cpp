@@ -10,15 +10,15 @@ namespace {
 
 std::atomic<int> g_threads{0};
 
-// A second thread unless the environment asks for one.
-bool ReadAhead() {
+}  // namespace
+
+bool ReadAheadAllowed() {
   const char* v = std::getenv("UGFVIEW_READER_THREADS");
   return v == nullptr || std::strcmp(v, "1") != 0;
 }
 
-}  // namespace
-
 int ReadAheadThreads() { return g_threads.load(); }
+void CountReadingThread(int change) { g_threads += change; }
 
 void RecordStream::Open(const std::string& path, const std::string& display_name) {
   Close();
@@ -26,6 +26,7 @@ void RecordStream::Open(const std::string& path, const std::string& display_name
   reader_.Open(path, display_name);
   for (Block& b : blocks_) {
     if (!b.records) b.records = std::make_unique_for_overwrite<UgfRecord[]>(kBlockRecords);
+    if (place_ && !b.pens) b.pens = std::make_unique_for_overwrite<view::PenPos[]>(kBlockRecords);
     b.count = 0;
     b.last = false;
     b.error = nullptr;
@@ -36,10 +37,11 @@ void RecordStream::Open(const std::string& path, const std::string& display_name
   fill_at_ = take_at_ = 0;
   current_ = nullptr;
   records_ = nullptr;
+  pens_ = nullptr;
   count_ = pos_ = 0;
   finished_ = false;
   threaded_ = false;
-  if (ReadAhead()) {
+  if (ReadAheadAllowed()) {
     try {
       worker_ = std::thread(&RecordStream::Work, this);
       threaded_ = true;
@@ -83,6 +85,18 @@ void RecordStream::Fill(Block& block) {
     // Carried to the replay's thread, to be thrown there in its place.
     block.error = std::current_exception();
     block.last = true;
+  }
+  if (place_) Place(block);
+}
+
+void RecordStream::Place(Block& block) const {
+  const UgfRecord* r = block.records.get();
+  view::PenPos* pen = block.pens.get();
+  for (std::size_t i = 0; i < block.count; ++i) {
+    // As the replay turns a point before it collects it.
+    const float x = rotate_ ? -r[i].y : r[i].x;
+    const float y = rotate_ ? r[i].x : r[i].y;
+    pen[i] = view::PenOf(transform_, x, y, z_);
   }
 }
 
@@ -139,6 +153,7 @@ bool RecordStream::NextBlock(UgfRecord& record) {
     }
     current_ = block;
     records_ = block->records.get();
+    pens_ = block->pens.get();
     count_ = block->count;
     ReadProgressProc(static_cast<long>(count_));
     if (count_ > 0) {

@@ -1,5 +1,6 @@
 #include "drawing/replay.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -8,6 +9,7 @@
 #include "drawing/element_store.h"
 #include "drawing/ugf_export.h"
 #include "drawing/record_stream.h"
+#include "drawing/split_extents.h"
 #include "drawing/ugf_reader.h"
 #include "graphics/colours.h"
 #include "graphics/driver.h"
@@ -30,10 +32,6 @@ void PlaceholderExtents(float&, float&, float&, float&) {
 void NoElementOutput() {}
 }  // namespace defaults
 
-void ReplayStartUp() {
-  ReplayVars = {};
-}
-
 std::string TargetName(const std::string& path, const std::string& display) {
   return display.empty() ? platform::FileNameOf(path) : display;
 }
@@ -48,7 +46,32 @@ namespace {
 // cut short (a wrong fit, a file or sheet without its end); the key then waits for its reader.
 // The window is kept answering in every case.
 bool KeyStopsReplay() { return graphics::KeyAvailable() && OutputMode == 0; }
+
+// The places of the collected points in memory (1..kMemoryPoints), when the reading thread
+// worked them out for a picture, and the transform it used.
+struct ReplayLocal {
+  std::array<view::PenPos, kMemoryPoints + 1> pens{};
+  bool placed = false;
+  view::PointTransform transform{};
+};
+constinit ReplayLocal g;
+
+bool ViewOwnWorldProcs() {
+  return view::MoveToWorldProc == view::MoveToWorld && view::LineToWorldProc == view::LineToWorld;
+}
+
+// The places of the element's points, or null when its points are to go through the hooks.
+const view::PenPos* PlacedPens() {
+  if (!g.placed || !ViewOwnWorldProcs()) return nullptr;
+  if (!view::SamePointTransform(g.transform, view::CurrentPointTransform())) return nullptr;
+  return g.pens.data();
+}
 }  // namespace
+
+void ReplayStartUp() {
+  ReplayVars = {};
+  g = {};
+}
 
 void RotatePoint(float& x, float& y) {
   if (RotateFlag != 0) {
@@ -75,16 +98,47 @@ void SelectPen(std::int32_t pen) {
   CurrentPen = pen;
 }
 
+// The extents pass of a large drawing on both cores, leaving what the one pass leaves: the
+// box, the first-point mark used and the last pen selected (but not the last line in the
+// element store, which every pass starts afresh). False when the one pass must run.
+bool ExtentsOnBothCores(const std::string& file, float z, bool new_variant) {
+  if (OutputMode != 1 || FirstExtentsPoint == 0) return false;
+  SplitExtents e;
+  if (!ExtentsInHalves(file, ShownName(file), z, RotateFlag != 0, new_variant, e)) return false;
+  ExtentsXMin = e.u1;
+  ExtentsYMin = e.v1;
+  ExtentsXMax = e.u2;
+  ExtentsYMax = e.v2;
+  FirstExtentsPoint = 0;
+  if (e.last_pen > 0) SelectPen(e.last_pen);
+  ReadProgressProc(e.records);
+  return true;
+}
+
 // The replay of both variants. A line starts at a record with a pen in the new variant, which
 // outputs nothing before its first line; in the old one at a record with pen 0, and every
 // other record names the pen of its point.
 template <bool kNewVariant>
 void ReadVariant(const std::string& file, float z) {
   const graphics::RepaintHold hold;
+  if (ExtentsOnBothCores(file, z, kNewVariant)) return;
   RecordStream reader;
+  // A picture through the view's own transforms: the reading thread places the points.
+  const bool place = OutputMode != 1 && ViewOwnWorldProcs();
+  if (place) {
+    g.transform = view::CurrentPointTransform();
+    reader.PlaceAhead(g.transform, RotateFlag != 0, z);
+  }
   reader.Open(file, ShownName(file));
+  struct Placing {
+    bool saved = g.placed;
+    ~Placing() { g.placed = saved; }
+  } placing;
+  g.placed = place;
   UgfRecord r;
-  if (!reader.Next(r)) return;
+  view::PenPos pen{};
+  const auto next = [&] { return place ? reader.Next(r, pen) : reader.Next(r); };
+  if (!next()) return;
   BeginElement();
   bool started = false;
   bool complete = true;
@@ -106,7 +160,8 @@ void ReadVariant(const std::string& file, float z) {
       SelectPen(r.pen);
     }
     AddPoint(r.x, r.y, z);
-    if (!reader.Next(r)) break;  // the end of the file ends the data
+    if (place && PointCount <= kMemoryPoints) g.pens[static_cast<std::size_t>(PointCount)] = pen;
+    if (!next()) break;  // the end of the file ends the data
   }
   if (complete) {
     CloseElement();
@@ -150,6 +205,7 @@ void OutputElement() {
 }
 
 void ScreenElement() {
+  const view::PenPos* const pens = PlacedPens();
   for (std::int32_t k = 1; k <= ClosedContourCount; ++k) {
     if (graphics::KeyAvailable()) break;
     std::int32_t first = 0, last = 0, kind = 0, colour = 0;
@@ -159,6 +215,9 @@ void ScreenElement() {
     if (start == last) {
       GetPoint(start, x, y, z);
       view::DrawPointMarker(0, x, y, z);
+    } else if (first > 0 && kind <= 1 && pens != nullptr && last <= kMemoryPoints) {
+      view::MoveToPen(pens[start]);
+      for (std::int32_t i = start + 1; i <= last; ++i) view::LineToPen(pens[i]);
     } else if (first > 0 && kind <= 1) {
       GetPoint(start, x, y, z);
       view::MoveToWorldProc(x, y, z);

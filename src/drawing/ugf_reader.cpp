@@ -123,7 +123,13 @@ template <unsigned L>
   }
   const std::uint64_t digits = (x & ((std::uint64_t{1} << (8 * L)) - 1)) |
                                ((x >> 8) & (std::uint64_t{0xFFFF} << (8 * L)));
-  return ScaledSingle(DigitsValue<L + 2>(digits), 2, neg, out) ? p + L + 3 : nullptr;
+  // m/100 with m < 2^24 is the product m × 0.01 in double rounded once, without a division:
+  // the product lies within 2^-52 of m/100 (relative), and m/100 lies at least 2^-32 from any
+  // point halfway between two floats (it is never one below 2^18), so both round alike.
+  static_assert(L + 2 <= 7, "m below 2^24");
+  const double m = static_cast<double>(DigitsValue<L + 2>(digits));
+  out = static_cast<float>(m * (neg ? -0.01 : 0.01));
+  return p + L + 3;
 }
 
 // FastReal, with the numbers "%.2f" writes below 10000 taken whole from one load; the rest
@@ -255,6 +261,11 @@ UgfReader::UgfReader(std::size_t block_size) : block_size_(std::max<std::size_t>
 UgfReader::~UgfReader() { Close(); }
 
 void UgfReader::Open(const std::string& path, const std::string& display_name) {
+  OpenRange(path, display_name, 0, -1);
+}
+
+void UgfReader::OpenRange(const std::string& path, const std::string& display_name,
+                          std::int64_t begin, std::int64_t end) {
   Close();
   name_ = display_name;
   // Not waiting: a FIFO must not hold the run up before it is refused below.
@@ -283,7 +294,11 @@ void UgfReader::Open(const std::string& path, const std::string& display_name) {
   line_ = cur_line_ = 1;
   records_ = told_ = 0;
   pending_ = nullptr;
-  SkipLine();  // the label line, whatever it holds
+  ranged_ = begin != 0 || end >= 0;
+  offset_ = begin;
+  range_end_ = end;
+  at_range_end_ = between_records_ = false;
+  if (begin == 0) SkipLine();  // the label line, whatever it holds
 }
 
 void UgfReader::Close() {
@@ -367,7 +382,10 @@ std::size_t UgfReader::FastRecords(UgfRecord* out, std::size_t max) {
 }
 
 bool UgfReader::GeneralRecord(UgfRecord& record) {
-  if (!SkipBlanks()) return EndOfData();
+  if (!SkipBlanks()) {
+    between_records_ = true;
+    return EndOfData();
+  }
   const long line = cur_line_;
   const float x = ReadReal();
   if (!SkipBlanks()) return EndOfData();
@@ -395,9 +413,19 @@ bool UgfReader::Fill() {
     pos_ = 0;
     data_[end_] = 0;
   }
-  const std::size_t want = std::min(block_size_, capacity_ - end_);
+  std::size_t want = std::min(block_size_, capacity_ - end_);
   int err = 0;
-  const long long n = platform::ReadSome(file_, data_ + end_, want, err);
+  long long n = 0;
+  if (!ranged_) {
+    n = platform::ReadSome(file_, data_ + end_, want, err);
+  } else {
+    if (range_end_ >= 0) {
+      want = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(want), range_end_ - offset_));
+      at_range_end_ = want == 0;
+    }
+    if (want > 0) n = platform::ReadAt(file_, data_ + end_, want, offset_, err);
+    if (n > 0) offset_ += n;
+  }
   if (n > 0) {
     // A DOS end-of-file byte ends the data like the end of the file.
     const char* fresh = data_ + end_;

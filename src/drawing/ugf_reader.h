@@ -48,6 +48,13 @@ class UgfReader {
   // Opens the file and skips the label line. A file that cannot be opened ends the run
   // with the run-time error report (code of the failed open), naming `display_name`.
   void Open(const std::string& path, const std::string& display_name);
+  // As Open, reading only the bytes from `begin` (0, or the start of a line: no label line is
+  // skipped there) up to `end`, where the file seems to end to the reader; `end` -1 for the
+  // file's own end.
+  void OpenRange(const std::string& path, const std::string& display_name, std::int64_t begin,
+                 std::int64_t end);
+  // The records of a range ended at its end, between two records: the data may go on after it.
+  bool EndedAtRangeEnd() const { return at_range_end_ && between_records_; }
   // The next record, its line skipped to the end. False at the end of the data: the end of
   // the file or a DOS end-of-file byte (an incomplete last record is dropped). A record with a negative pen is
   // returned like any other; the caller stops there. A number that cannot be read ends
@@ -62,6 +69,7 @@ class UgfReader {
   // belongs to the program's thread, to whoever takes its records (RecordStream).
   void TellNoProgress() { tells_progress_ = false; }
   long line() const { return line_; }  // line of the last record read (1-based)
+  long records() const { return records_; }
   bool is_open() const { return file_.is_open(); }
 
  private:
@@ -106,6 +114,11 @@ class UgfReader {
   long told_ = 0;          // records ReadProgressProc was told of
   bool tells_progress_ = true;
   std::exception_ptr pending_;  // an error that waits for the records before it
+  std::int64_t offset_ = 0;     // where the next read starts in the file, when reading a range
+  std::int64_t range_end_ = -1; // the end of the range; -1 when reading the file as it comes
+  bool ranged_ = false;
+  bool at_range_end_ = false;   // the reads stopped at range_end_
+  bool between_records_ = false;  // the data ended before a record's first number
 };
 
 }  // namespace drawing

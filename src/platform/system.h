@@ -51,6 +51,8 @@ PathKind KindOf(const std::string& path);
 int OpenForReading(const std::string& path, SysFile& file, bool no_wait = false);
 // True when the open file is a plain file (not a pipe, device or folder).
 bool IsPlainFile(const SysFile& file);
+// The size of an open file in bytes; -1 when the system cannot tell.
+std::int64_t FileSize(const SysFile& file);
 // Bytes read, 0 at the end, -1 with `err` set; interrupted reads are repeated.
 long long ReadSome(SysFile& file, void* buffer, std::size_t size, int& err);
 

@@ -66,6 +66,11 @@ bool IsPlainFile(const SysFile& file) {
   return ::fstat(Fd(file), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::int64_t FileSize(const SysFile& file) {
+  struct stat st {};
+  return ::fstat(Fd(file), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 long long ReadSome(SysFile& file, void* buffer, std::size_t size, int& err) {
   for (;;) {
     const ssize_t n = ::read(Fd(file), buffer, size);

@@ -116,6 +116,11 @@ bool IsPlainFile(const SysFile& file) {
          !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::int64_t FileSize(const SysFile& file) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(H(file), &size) ? static_cast<std::int64_t>(size.QuadPart) : -1;
+}
+
 long long ReadSome(SysFile& file, void* buffer, std::size_t size, int& err) {
   DWORD got = 0;
   const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include "dialogs/stroke_font.h"
 #include "dialogs/text_area.h"
@@ -18,12 +19,6 @@ using defaults::kIdentity;
 // them: far enough out to be invisible, near enough that rounding keeps their direction.
 constexpr double kClipLimit = 16777216.0;  // 2^24
 
-// Where the pen stands: offset in pixels from the screen centre (x right, y up, not yet
-// rounded) and the depth in depth steps from DepthOrigin.
-struct PenPos {
-  double x, y, w;
-};
-
 // The last point of MoveToWorld, LineToWorld or DrawPointMarker, and whether the driver's
 // current point is known to be its pixel. When it is not (the point was beyond the clip box,
 // not a number, or a segment was cut short), the next drawn segment moves there first.
@@ -37,11 +32,6 @@ constexpr bool& g_pen_placed = g.pen_placed;
 
 // The helpers of the per-point path are inlined into it, so that a point's offsets stay in
 // registers from the projection to the rounding.
-
-// Depth along the view direction (row 3 of Projection).
-[[gnu::always_inline]] inline double DepthOf(double x, double y, double z) {
-  return Projection[3][1] * x + Projection[3][2] * y + Projection[3][3] * z;
-}
 
 // Window mapping of a view-plane point, before rounding.
 [[gnu::always_inline]] inline double OffsetX(double u) {
@@ -66,10 +56,8 @@ constexpr bool& g_pen_placed = g.pen_placed;
 }
 
 [[gnu::always_inline]] inline PenPos PenOf(float x, float y, float z) {
-  PenPos p{};
-  WorldToOffset(x, y, z, p.x, p.y);
-  p.w = (DepthOf(x, y, z) - DepthCentre) / static_cast<double>(DepthScale);
-  return p;
+  return view::PenOf(Projection, ViewCentreU, ViewCentreV, UnitsPerPixelX, UnitsPerPixelY,
+                     DepthCentre, DepthScale, x, y, z);
 }
 
 [[gnu::always_inline]] inline bool InClipBox(const PenPos& p) {
@@ -148,9 +136,7 @@ void TransformsStartUp() {
 }
 
 void ProjectToView(float x, float y, float z, float& u, float& v) {
-  const Matrix3& p = Projection;
-  u = static_cast<float>(p[1][1] * x + p[1][2] * y + p[1][3] * z);
-  v = static_cast<float>(p[2][1] * x + p[2][2] * y + p[2][3] * z);
+  ProjectToView(Projection, x, y, z, u, v);
 }
 
 void WorldToPixel(float x, float y, float z, int& px, int& py) {
@@ -211,16 +197,25 @@ void ViewToPixel(float u, float v, int& px, int& py) {
   py = PixelY(OffsetY(v));
 }
 
-void MoveToWorld(float x, float y, float z) {
-  g_pen = PenOf(x, y, z);
+PointTransform CurrentPointTransform() {
+  return {Projection, ViewCentreU, ViewCentreV, UnitsPerPixelX, UnitsPerPixelY, DepthCentre, DepthScale};
+}
+
+bool SamePointTransform(const PointTransform& a, const PointTransform& b) {
+  static_assert(sizeof(PointTransform) == sizeof(Matrix3) + 6 * sizeof(float), "no padding");
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void MoveToPen(const PenPos& p) {
+  g_pen = p;
   // A point beyond the clip box (or not a number) is reached only by the next segment's clip.
   g_pen_placed = InClipBox(g_pen);
   if (g_pen_placed) MovePen(g_pen);
 }
 
-void LineToWorld(float x, float y, float z) {
+void LineToPen(const PenPos& p) {
   const PenPos from = g_pen;
-  g_pen = PenOf(x, y, z);
+  g_pen = p;
   if (InClipBox(from) && InClipBox(g_pen)) [[likely]] {
     // Nothing to cut (so also nothing infinite or not a number).
     if (!g_pen_placed) MovePen(from);
@@ -238,6 +233,10 @@ void LineToWorld(float x, float y, float z) {
   graphics::LineToPointDepth(PixelX(end.x), PixelY(end.y), DepthStep(end.w));
   g_pen_placed = !end_cut;
 }
+
+void MoveToWorld(float x, float y, float z) { MoveToPen(PenOf(x, y, z)); }
+
+void LineToWorld(float x, float y, float z) { LineToPen(PenOf(x, y, z)); }
 
 void DrawPointMarker(int kind, float x, float y, float z) {
   g_pen = PenOf(x, y, z);

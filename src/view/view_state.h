@@ -70,7 +70,45 @@ inline constexpr auto& LineToWorldProc = ViewVars.LineToWorldProc;
 
 Matrix3 IdentityMatrix();
 
+// Where a point falls: its offset in pixels from the screen centre (x right, y up, not yet
+// rounded) and its depth in depth steps from DepthOrigin.
+struct PenPos {
+  double x, y, w;
+};
+
+// What the transform of a drawn point reads of the view, copied so that the reading thread of
+// a replay can place the points ahead of it (the view does not change while it draws).
+struct PointTransform {
+  Matrix3 projection;
+  float centre_u, centre_v, units_x, units_y, depth_centre, depth_scale;
+};
+PointTransform CurrentPointTransform();
+// The same bits (a zero's sign or a NaN's payload could change a place).
+bool SamePointTransform(const PointTransform& a, const PointTransform& b);
+
+// The place of a world point under a projection, a view centre, units per pixel and a depth
+// centre and scale. MoveToWorld and LineToWorld place points by this with the view's own
+// values, so PenOf(CurrentPointTransform(), ...) is where they put a point, to the last bit.
+[[gnu::always_inline]] inline PenPos PenOf(const Matrix3& p, float centre_u, float centre_v,
+                                           float units_x, float units_y, float depth_centre,
+                                           float depth_scale, float x, float y, float z) {
+  const double u = p[1][1] * x + p[1][2] * y + p[1][3] * z;
+  const double v = p[2][1] * x + p[2][2] * y + p[2][3] * z;
+  const double w = p[3][1] * x + p[3][2] * y + p[3][3] * z;
+  return {(u - centre_u) / static_cast<double>(units_x), (v - centre_v) / static_cast<double>(units_y),
+          (w - depth_centre) / static_cast<double>(depth_scale)};
+}
+[[gnu::always_inline]] inline PenPos PenOf(const PointTransform& t, float x, float y, float z) {
+  return PenOf(t.projection, t.centre_u, t.centre_v, t.units_x, t.units_y, t.depth_centre,
+               t.depth_scale, x, y, z);
+}
+
 void ProjectToView(float x, float y, float z, float& u, float& v);
+// As ProjectToView under the projection `p`.
+inline void ProjectToView(const Matrix3& p, float x, float y, float z, float& u, float& v) {
+  u = static_cast<float>(p[1][1] * x + p[1][2] * y + p[1][3] * z);
+  v = static_cast<float>(p[2][1] * x + p[2][2] * y + p[2][3] * z);
+}
 void WorldToPixel(float x, float y, float z, int& px, int& py);
 void PlaneToWorld(float x, float y, float z, float& X, float& Y, float& Z);
 void WorldToPlane(float X, float Y, float Z, float& x, float& y, float& z);
@@ -79,6 +117,9 @@ void ViewToWorld(float u, float v, float w, float& X, float& Y, float& Z);
 void ViewToPixel(float u, float v, int& px, int& py);
 void MoveToWorld(float x, float y, float z);
 void LineToWorld(float x, float y, float z);
+// MoveToWorld and LineToWorld of a point already placed by PenOf.
+void MoveToPen(const PenPos& p);
+void LineToPen(const PenPos& p);
 void DrawPointMarker(int kind, float x, float y, float z);
 void PixelToView(int px, int py, float& u, float& v);
 void PixelToPlane(int px, int py, float& x, float& y, float& z);

@@ -15,8 +15,11 @@
 #include "graphics/driver.h"
 #include "graphics/window.h"
 #include "platform/errors.h"
+#include "drawing/replay.h"
+#include "support/capture.h"
 #include "support/fixture.h"
 #include "view/redraw.h"
+#include "view/view_commands.h"
 #include "view/view_state.h"
 
 namespace {
@@ -129,6 +132,29 @@ TEST_F(RecordStreamTest, StoppingAtAnyMomentLeavesNoThread) {
   view::LineToWorldProc = saved;
   EXPECT_LT(lines, 25'000);
   EXPECT_EQ(graphics::ReadRawKey(), 'x');
+}
+
+// The reading thread places the points of a picture; through any other hook they are placed
+// as they are drawn. Turned, zoomed (lines cut at the edges), with the drawing rotated.
+TEST_F(RecordStreamTest, PointsPlacedAheadDrawWhatTheHooksDraw) {
+  OpenHeadless(640, 480);
+  app::OpenDrawing(testing_support::Sample("PART.UGF"));
+  const auto picture = [](bool hooks) {
+    const auto saved = view::LineToWorldProc;
+    if (hooks) view::LineToWorldProc = [](float x, float y, float z) { view::LineToWorld(x, y, z); };
+    view::Redraw();
+    view::LineToWorldProc = saved;
+    return testing_support::DrawArea();
+  };
+  const testing_support::Frame plain = picture(false);
+  EXPECT_TRUE(testing_support::SameFrame(plain, picture(true)));
+  drawing::RotateFlag = 1;
+  view::TurnView(1, 0.6, 0.8);
+  view::ZoomIn();
+  view::ZoomIn();
+  const testing_support::Frame turned = picture(false);
+  EXPECT_FALSE(testing_support::SameFrame(plain, turned));
+  EXPECT_TRUE(testing_support::SameFrame(turned, picture(true)));
 }
 
 TEST_F(RecordStreamTest, AFileThatChangesWhileItIsReadGivesWhatIsThere) {
