@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <atomic>
 #include <cstring>
 #include <limits>
@@ -38,6 +39,7 @@ struct Half {
   float u1 = kInf, v1 = kInf, u2 = -kInf, v2 = -kInf;
   std::int32_t last_pen = -1;
   long records = 0;
+  std::exception_ptr window_error;
 };
 
 void ReadHalf(const std::string& file, const std::string& shown, float z, bool rotate,
@@ -53,8 +55,16 @@ void ReadHalf(const std::string& file, const std::string& shown, float z, bool r
     const view::Matrix3 p = view::Projection;
     std::size_t n = 0;
     while (!ended && !stop.load(std::memory_order_relaxed) && (n = reader.Read(records.get(), kBlock)) > 0) {
-      // The program's thread keeps the window answering, as the one pass does (a key waits).
-      if (first) graphics::KeyAvailable();
+      // The program's thread keeps the window answering, as the one pass does (a key waits);
+      // what that throws is the window's, not the drawing's, and goes on after the join.
+      if (first) {
+        try {
+          graphics::KeyAvailable();
+        } catch (...) {
+          h.window_error = std::current_exception();
+          return;
+        }
+      }
       for (std::size_t i = 0; i < n; ++i) {
         const UgfRecord& r = records[i];
         if (r.pen < 0) {
@@ -145,6 +155,7 @@ bool ExtentsInHalves(const std::string& file, const std::string& shown, float z,
   if (!a.ok) stop = true;  // no need of the second half
   second.join();
   CountReadingThread(-1);
+  if (a.window_error) std::rethrow_exception(a.window_error);
   if (!a.ok || !b.ok) return false;
   // A line longer than the memory points goes through the scratch file in the one pass.
   const long across = a.run + (b.seen_start ? b.lead : b.run);
