@@ -1,10 +1,10 @@
 #include "drawing/split_extents.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <exception>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <system_error>
@@ -42,8 +42,8 @@ struct Half {
   std::exception_ptr window_error;
 };
 
-void ReadHalf(const std::string& file, const std::string& shown, float z, bool rotate,
-              bool new_variant, bool first, const std::atomic<bool>& stop, Half& h) {
+void ReadHalf(const std::string& file, const std::string& shown, const view::Matrix3& p, float z,
+              bool rotate, bool new_variant, bool first, const std::atomic<bool>& stop, Half& h) {
   try {
     UgfReader reader;
     reader.TellNoProgress();
@@ -52,7 +52,6 @@ void ReadHalf(const std::string& file, const std::string& shown, float z, bool r
     const auto records = std::make_unique_for_overwrite<UgfRecord[]>(kBlock);
     bool any = false;
     bool ended = false;  // a negative pen: the data ends inside this half
-    const view::Matrix3 p = view::Projection;
     std::size_t n = 0;
     while (!ended && !stop.load(std::memory_order_relaxed) && (n = reader.Read(records.get(), kBlock)) > 0) {
       // The program's thread keeps the window answering, as the one pass does (a key waits);
@@ -144,14 +143,16 @@ bool ExtentsInHalves(const std::string& file, const std::string& shown, float z,
   a.end = split;
   b.begin = split;
   std::atomic<bool> stop{false};
+  // Copied before the second thread starts: the program's thread keeps the window answering.
+  const view::Matrix3 projection = view::Projection;
   std::thread second;
   try {
-    second = std::thread([&] { ReadHalf(file, shown, z, rotate, new_variant, false, stop, b); });
+    second = std::thread([&] { ReadHalf(file, shown, projection, z, rotate, new_variant, false, stop, b); });
   } catch (const std::system_error&) {
     return false;
   }
   CountReadingThread(1);
-  ReadHalf(file, shown, z, rotate, new_variant, true, stop, a);
+  ReadHalf(file, shown, projection, z, rotate, new_variant, true, stop, a);
   if (!a.ok) stop = true;  // no need of the second half
   second.join();
   CountReadingThread(-1);

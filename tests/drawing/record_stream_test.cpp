@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,15 +22,6 @@
 #include "view/view_state.h"
 
 namespace {
-
-void SetThreads(const char* value) {
-#ifdef _WIN32
-  _putenv_s("UGFVIEW_READER_THREADS", value ? value : "");
-#else
-  if (value) setenv("UGFVIEW_READER_THREADS", value, 1);
-  else unsetenv("UGFVIEW_READER_THREADS");
-#endif
-}
 
 struct Outcome {
   std::vector<drawing::UgfRecord> records;
@@ -77,7 +67,7 @@ std::string Drawing(int records, const std::string& tail) {
 class RecordStreamTest : public testing_support::ProgramTest {
  protected:
   void TearDown() override {
-    SetThreads(nullptr);
+    testing_support::SetReaderThreads(nullptr);
     EXPECT_EQ(drawing::ReadAheadThreads(), 0);
     ProgramTest::TearDown();
   }
@@ -97,7 +87,7 @@ TEST_F(RecordStreamTest, TheReadersRecordsAndErrorsInTheirPlacesInBothModes) {
       Write("E.UGF", Drawing(n, "1e39 0 0\r\n")),
   };
   for (const char* threads : {static_cast<const char*>(nullptr), "1"}) {
-    SetThreads(threads);
+    testing_support::SetReaderThreads(threads);
     for (const std::string& f : files) {
       const Outcome want = ReadAll<drawing::UgfReader>(f);
       EXPECT_TRUE(ReadAll<drawing::RecordStream>(f) == want) << f << (threads ? " one thread" : "");

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -19,15 +18,6 @@
 #include "support/fixture.h"
 
 namespace {
-
-void SetThreads(const char* value) {
-#ifdef _WIN32
-  _putenv_s("UGFVIEW_READER_THREADS", value ? value : "");
-#else
-  if (value) setenv("UGFVIEW_READER_THREADS", value, 1);
-  else unsetenv("UGFVIEW_READER_THREADS");
-#endif
-}
 
 struct Pass {
   float box[4] = {};
@@ -43,12 +33,12 @@ struct Pass {
 class SplitExtentsTest : public testing_support::ProgramTest {
  protected:
   void TearDown() override {
-    SetThreads(nullptr);
+    testing_support::SetReaderThreads(nullptr);
     EXPECT_EQ(drawing::ReadAheadThreads(), 0);
     ProgramTest::TearDown();
   }
   Pass Run(const std::string& file, bool new_variant, bool one_thread) {
-    SetThreads(one_thread ? "1" : nullptr);
+    testing_support::SetReaderThreads(one_thread ? "1" : nullptr);
     OpenHeadless(320, 240);
     drawing::SourceFile = file;
     drawing::DrawProc = new_variant ? drawing::DrawNewVariant : drawing::DrawOldVariant;

@@ -78,6 +78,15 @@ void SetTempDirVar(const std::string& value) {
   SetEnvVar(kTempDirVar, &value);
 }
 
+void SetReaderThreads(const char* value) {
+#ifdef _WIN32
+  _putenv_s("UGFVIEW_READER_THREADS", value ? value : "");
+#else
+  if (value) setenv("UGFVIEW_READER_THREADS", value, 1);
+  else unsetenv("UGFVIEW_READER_THREADS");
+#endif
+}
+
 void RestoreTempDirVar() {
   if (!g_temp_var_saved) return;
   g_temp_var_saved = false;

@@ -48,6 +48,8 @@ bool ChangeDir(const std::string& path);
 void SetTempDirVar(const std::string& value);
 // Puts back what was there before the first SetTempDirVar of the test.
 void RestoreTempDirVar();
+// UGFVIEW_READER_THREADS set to `value`, or unset for null.
+void SetReaderThreads(const char* value);
 // False where making a link needs rights a test does not have (Windows).
 bool MakeSymlink(const std::string& target, const std::string& link);
 
