@@ -33,9 +33,9 @@ struct Half {
   bool first_starts = false;
   bool seen_start = false;
   long lead = 0, longest = 0, run = 0;
-  // The box: the first half's as the one pass makes it, from its first point; the second's
-  // from nothing, each side on its own. A point beyond the first half's box then replaces
-  // its side, as in the one pass (which never moves both sides at once: u1 <= u2).
+  // The box, each side on its own: the first half's from its first point, as the one pass
+  // starts it (view::ExtendBox's "else" changes nothing while u1 <= u2), the second's from
+  // nothing. A side moves only on a strictly smaller or larger value, as in the one pass.
   float u1 = kInf, v1 = kInf, u2 = -kInf, v2 = -kInf;
   std::int32_t last_pen = -1;
   long records = 0;
@@ -91,17 +91,10 @@ void ReadHalf(const std::string& file, const std::string& shown, const view::Mat
             h.v1 = h.v2 = v;
           }
         }
-        if (first) {  // as view::ExtendBox
-          if (u < h.u1) h.u1 = u;
-          else if (u > h.u2) h.u2 = u;
-          if (v < h.v1) h.v1 = v;
-          else if (v > h.v2) h.v2 = v;
-        } else {
-          if (u < h.u1) h.u1 = u;
-          if (u > h.u2) h.u2 = u;
-          if (v < h.v1) h.v1 = v;
-          if (v > h.v2) h.v2 = v;
-        }
+        if (u < h.u1) h.u1 = u;
+        if (u > h.u2) h.u2 = u;
+        if (v < h.v1) h.v1 = v;
+        if (v > h.v2) h.v2 = v;
       }
     }
     if (stop.load()) return;
